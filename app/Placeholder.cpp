@@ -1,0 +1,1 @@
+// Keeps the library target non-empty while its folder has no modules yet.

@@ -1,0 +1,82 @@
+#include "cli/Cli.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "data/Message.h"
+#include "data/NumberText.h"
+#include "data/ThkFormat.h"
+
+namespace orvelle::cli {
+namespace {
+
+bool ReadStandardInput(std::string& text) {
+  char buffer[1 << 16];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) text.append(buffer, n);
+  return !std::ferror(stdin);
+}
+
+int LoadInput(const CliOptions& o, GridDataSet* sets) {
+  if (o.file != "-") return LoadThkFile(o.file, sets);
+  std::string text;
+  if (!ReadStandardInput(text) || text.empty()) {
+    ShowMessage("Data nothing on Clipboard.");
+    return -1;
+  }
+  return ParseThkText(text, sets);
+}
+
+}  // namespace
+
+int UsageError(const std::string& reason) {
+  std::fprintf(stderr, "orvelle-cli: %s\n", reason.c_str());
+  const char* usage = CliUsage();
+  std::fprintf(stderr, "%.*s\nTry 'orvelle-cli --help' for more.\n",
+               static_cast<int>(std::strcspn(usage, "\n")), usage);
+  return 2;
+}
+
+std::FILE* OpenOutput(const std::string& path) {
+  if (path == "-") return stdout;
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) ShowMessage("File open error. -> " + path);
+  return f;
+}
+
+bool CloseOutput(std::FILE* f, const std::string& path) {
+  const bool ok = std::fflush(f) == 0 && !std::ferror(f);
+  const bool closed = f == stdout || std::fclose(f) == 0;
+  if (!ok || !closed) {
+    ShowMessage("File write error. -> " + path);
+    return false;
+  }
+  return true;
+}
+
+int RunCli(const std::vector<std::string>& args) {
+  CliOptions options;
+  bool help = false;
+  std::string error;
+  if (!ParseCliOptions(args, options, help, error)) return UsageError(error);
+  if (help) {
+    std::fputs(CliUsage(), stdout);
+    return 0;
+  }
+
+  SetMessageHandler([](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
+  auto sets = MakeDataSets();
+  const int count = LoadInput(options, sets.get());
+  if (count < 0) return 1;
+  if (options.type >= count) {
+    ShowMessage("Data type " + std::to_string(options.type) + " does not exist: the data hold " +
+                std::to_string(count) + " type(s), numbered from 0.");
+    return 1;
+  }
+
+  if (options.command == "info") return RunInfo(options, sets.get(), count);
+  if (options.command == "grid") return RunGrid(options, sets.get(), count);
+  return UsageError("'" + options.command + "' is not available in this build");
+}
+
+}  // namespace orvelle::cli

@@ -1,0 +1,103 @@
+// The data commands: info (JSON) and grid (CSV).
+#include <cstdio>
+#include <string>
+
+#include "cli/Cli.h"
+#include "data/NumberText.h"
+
+namespace orvelle::cli {
+namespace {
+
+// JSON string literal; bytes that are not valid UTF-8 are read as Latin-1 so the output stays
+// valid JSON whatever encoding the file's names were written in.
+std::string JsonString(const std::string& s) {
+  std::string out = "\"";
+  for (size_t i = 0; i < s.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c < 0x20 || c == 0x7F) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\u%04x", c);
+      out += buf;
+    } else if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else {
+      size_t len = c >= 0xF0 && c < 0xF5 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 0;
+      bool valid = len > 0 && i + len <= s.size();
+      for (size_t k = 1; valid && k < len; ++k) valid = (s[i + k] & 0xC0) == 0x80;
+      if (valid) {
+        out.append(s, i, len);
+        i += len - 1;
+      } else {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+      }
+    }
+  }
+  return out + "\"";
+}
+
+}  // namespace
+
+int RunInfo(const CliOptions&, const GridDataSet* sets, int count) {
+  std::string out = "{\"count\":" + std::to_string(count) + ",\"types\":[";
+  for (int i = 0; i < count; ++i) {
+    const GridDataSet& s = sets[i];
+    auto num = [&](const char* key, const std::string& value) {
+      out += ",\"";
+      out += key;
+      out += "\":" + value;
+    };
+    out += i == 0 ? "\n" : ",\n";
+    out += "{\"slot\":" + std::to_string(i);
+    num("name", JsonString(s.name));
+    num("active", std::to_string(s.active));
+    num("processed", std::to_string(s.processed));
+    num("size", std::to_string(s.size));
+    num("pitchX", std::to_string(s.pitchX));
+    num("pitchY", std::to_string(s.pitchY));
+    num("maxX", std::to_string(s.maxX));
+    num("maxY", std::to_string(s.maxY));
+    num("pointCount", std::to_string(s.pointCount));
+    num("rangeMin", FormatReal(s.rangeMin));
+    num("rangeMax", FormatReal(s.rangeMax));
+    num("defaultMin", FormatReal(s.defaultMin));
+    num("defaultMax", FormatReal(s.defaultMax));
+    num("mean", FormatReal(s.mean));
+    num("span", FormatReal(s.span));
+    num("normDivisor", FormatReal(s.normDivisor));
+    out += "}";
+  }
+  out += "\n]}\n";
+  std::fputs(out.c_str(), stdout);
+  return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+int RunGrid(const CliOptions& options, const GridDataSet* sets, int) {
+  std::FILE* f = OpenOutput(options.output);
+  if (f == nullptr) return 1;
+  const GridDataSet& s = sets[options.type];
+  std::string out = "x,y,value\n";
+  for (int x = 0; x < kGridDim; ++x) {
+    for (int y = 0; y < kGridDim; ++y) {
+      const double v = s.values[x][y];
+      if (!IsValid(v)) continue;
+      out += std::to_string(x);
+      out += ',';
+      out += std::to_string(y);
+      out += ',';
+      out += FormatReal(v);
+      out += '\n';
+    }
+    if (out.size() > (1u << 20)) {
+      std::fwrite(out.data(), 1, out.size(), f);
+      out.clear();
+    }
+  }
+  std::fwrite(out.data(), 1, out.size(), f);
+  return CloseOutput(f, options.output) ? 0 : 1;
+}
+
+}  // namespace orvelle::cli

@@ -1,0 +1,171 @@
+#include "cli/CliOptions.h"
+
+#include <charconv>
+#include <cstdlib>
+
+namespace orvelle::cli {
+namespace {
+
+bool ToInt(const std::string& text, int& out) {
+  const char* end = text.data() + text.size();
+  auto r = std::from_chars(text.data(), end, out);
+  return r.ec == std::errc() && r.ptr == end;
+}
+
+bool ToDouble(const std::string& text, double& out) {
+  const char* end = text.data() + text.size();
+  auto r = std::from_chars(text.data(), end, out);
+  return r.ec == std::errc() && r.ptr == end && !text.empty();
+}
+
+bool ToPair(const std::string& text, char sep, int& a, int& b) {
+  const size_t at = text.find(sep);
+  return at != std::string::npos && ToInt(text.substr(0, at), a) && ToInt(text.substr(at + 1), b);
+}
+
+}  // namespace
+
+const char* CliUsage() {
+  return "usage: orvelle-cli info|grid|render|roi FILE [options]\n"
+         "\n"
+         "  orvelle-cli info   FILE [options]                 data types and statistics as JSON\n"
+         "  orvelle-cli grid   FILE [--type N] -o OUT.csv     valid points as x,y,value\n"
+         "  orvelle-cli render FILE --view colormap|contour|linegraph|3d [--type N]\n"
+         "                     [--size WxH] -o OUT.png        a view's picture as PNG\n"
+         "  orvelle-cli roi    FILE --roi1 X,Y [--roi2 X,Y] [-o OUT.csv]\n"
+         "                                                    ROI table, comma separated\n"
+         "\n"
+         "FILE is a THK data file, or - for THK clipboard text on standard input.\n"
+         "The data are conditioned as the window does when it opens a file.\n"
+         "\n"
+         "Options:\n"
+         "  --settings PATH     take every viewer setting from a setting.dat file\n"
+         "  --no-fill           do not fill or interpolate the measured lattice\n"
+         "  --spline P          B-spline interpolation of order P (2..4) instead of the bilinear fill\n"
+         "  --filter R          disc-mean smoothing with radius R\n"
+         "  --normalize D       divide data type 0 by D in the views and the ROI table\n"
+         "  --type N            data type to use, 0-based (default 0)\n"
+         "  --roi-type circle|square, --roi-size N, --roi-digits D\n"
+         "  -o PATH             output file; - writes to standard output\n"
+         "  -h, --help          this text\n"
+         "\n"
+         "Exit status: 0 success, 1 the operation failed (the message is on standard error),\n"
+         "2 usage error.\n";
+}
+
+bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, bool& help,
+                     std::string& error) {
+  help = false;
+  std::vector<std::string> positional;
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string arg = args[i];
+    if (arg == "-h" || arg == "--help") {
+      help = true;
+      return true;
+    }
+    if (arg == "-" || arg.empty() || arg[0] != '-') {
+      positional.push_back(arg);
+      continue;
+    }
+    std::string value;
+    bool hasInlineValue = false;
+    if (const size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+      value = arg.substr(eq + 1);
+      arg = arg.substr(0, eq);
+      hasInlineValue = true;
+    }
+    if (arg == "--no-fill") {
+      if (hasInlineValue) {
+        error = "--no-fill takes no value";
+        return false;
+      }
+      o.noFill = true;
+      continue;
+    }
+    static const char* const kWithValue[] = {"-o",         "--output",   "--type",     "--view",
+                                             "--size",     "--roi1",     "--roi2",     "--settings",
+                                             "--spline",   "--filter",   "--normalize", "--roi-type",
+                                             "--roi-size", "--roi-digits"};
+    bool known = false;
+    for (const char* name : kWithValue) known = known || arg == name;
+    if (!known) {
+      error = "unknown option " + arg;
+      return false;
+    }
+    if (!hasInlineValue) {
+      if (i + 1 >= args.size()) {
+        error = arg + " needs a value";
+        return false;
+      }
+      value = args[++i];
+    }
+    const std::string bad = "invalid value for " + arg + ": '" + value + "'";
+    int n = 0, m = 0;
+    double d = 0;
+    if (arg == "-o" || arg == "--output") {
+      o.output = value;
+    } else if (arg == "--type") {
+      if (!ToInt(value, n) || n < 0) return error = bad, false;
+      o.type = n;
+    } else if (arg == "--view") {
+      if (value != "colormap" && value != "contour" && value != "linegraph" && value != "3d")
+        return error = bad + " (colormap, contour, linegraph or 3d)", false;
+      o.view = value;
+    } else if (arg == "--size") {
+      if (!ToPair(value, 'x', n, m) || n < 1 || m < 1 || n > 8192 || m > 8192)
+        return error = bad + " (WxH, 1..8192 each)", false;
+      o.width = n;
+      o.height = m;
+    } else if (arg == "--roi1" || arg == "--roi2") {
+      if (!ToPair(value, ',', n, m)) return error = bad + " (X,Y)", false;
+      (arg == "--roi1" ? o.roi1 : o.roi2) = PixelPoint{n, m};
+    } else if (arg == "--settings") {
+      o.settings = value;
+    } else if (arg == "--spline") {
+      if (!ToInt(value, n)) return error = bad, false;
+      o.spline = n;
+    } else if (arg == "--filter") {
+      if (!ToInt(value, n)) return error = bad, false;
+      o.filter = n;
+    } else if (arg == "--normalize") {
+      if (!ToDouble(value, d)) return error = bad, false;
+      o.normalize = d;
+    } else if (arg == "--roi-type") {
+      if (value != "circle" && value != "square") return error = bad + " (circle or square)", false;
+      o.roiType = value;
+    } else if (arg == "--roi-size") {
+      if (!ToInt(value, n)) return error = bad, false;
+      o.roiSize = n;
+    } else if (arg == "--roi-digits") {
+      if (!ToInt(value, n)) return error = bad, false;
+      o.roiDigits = n;
+    }
+  }
+  if (positional.empty()) {
+    error = "no command given";
+    return false;
+  }
+  o.command = positional[0];
+  if (o.command != "info" && o.command != "grid" && o.command != "render" && o.command != "roi") {
+    error = "unknown command '" + o.command + "'";
+    return false;
+  }
+  if (positional.size() < 2) {
+    error = o.command + " needs a FILE";
+    return false;
+  }
+  if (positional.size() > 2) {
+    error = "unexpected argument '" + positional[2] + "'";
+    return false;
+  }
+  o.file = positional[1];
+  if (o.command == "grid" && o.output.empty()) return error = "grid needs -o OUT.csv", false;
+  if (o.command == "render") {
+    if (o.view.empty()) return error = "render needs --view", false;
+    if (o.output.empty()) return error = "render needs -o OUT.png", false;
+  }
+  if (o.command == "roi" && !o.roi1) return error = "roi needs --roi1 X,Y", false;
+  return true;
+}
+
+}  // namespace orvelle::cli

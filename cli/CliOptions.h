@@ -1,0 +1,41 @@
+// Command line of orvelle-cli: the parsed options and the usage text.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvelle::cli {
+
+struct PixelPoint {
+  int x = 0;
+  int y = 0;
+};
+
+struct CliOptions {
+  std::string command;  // info, grid, render, roi
+  std::string file;     // a THK file, or "-" for clipboard text on standard input
+  std::string output;   // -o; "-" is standard output
+  int type = 0;         // 0-based data type
+  std::string view;     // render: colormap, contour, linegraph, 3d
+  std::optional<int> width, height;
+  std::optional<PixelPoint> roi1, roi2;
+  std::optional<std::string> settings;
+  bool noFill = false;
+  std::optional<int> spline;        // spline order; absent: spline as the settings say
+  std::optional<int> filter;        // filter radius; absent: filter as the settings say
+  std::optional<double> normalize;  // divisor for data type 0
+  std::optional<std::string> roiType;
+  std::optional<int> roiSize;
+  std::optional<int> roiDigits;
+};
+
+// Parses argv[1..]. Returns false with a one-line reason in `error` on a usage error. `help`
+// is set when --help or -h is given (nothing else is then checked).
+bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, bool& help,
+                     std::string& error);
+
+// The usage text printed by --help (and, first line only, after a usage error).
+const char* CliUsage();
+
+}  // namespace orvelle::cli

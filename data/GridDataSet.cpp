@@ -1,0 +1,62 @@
+#include "data/GridDataSet.h"
+
+#include <algorithm>
+
+namespace orvelle {
+
+GridDataSet::GridDataSet() { ResetDataSets(this, 1); }
+
+std::unique_ptr<GridDataSet[]> MakeDataSets() { return std::make_unique<GridDataSet[]>(kMaxDataSets); }
+
+void ResetDataSets(GridDataSet* sets, int count) {
+  count = std::clamp(count, 0, kMaxDataSets);
+  for (int i = 0; i < count; ++i) {
+    GridDataSet& s = sets[i];
+    std::fill(&s.values[0][0], &s.values[0][0] + kGridDim * kGridDim, kNoData);
+    s.normDivisor = 1.0;
+    s.pointCount = 0;
+    s.active = 0;
+    s.name.clear();
+    s.processed = 0;
+    s.rangeMin = kRunningMinStart;
+    s.rangeMax = kRunningMaxStart;
+    s.defaultMin = kRunningMinStart;
+    s.defaultMax = kRunningMaxStart;
+    s.mean = kNoData;
+  }
+}
+
+void ComputeStatistics(GridDataSet& set) {
+  if (set.active == 0) return;
+  double lo = kRunningMinStart;
+  double hi = kRunningMaxStart;
+  int32_t count = 0;
+  const double* v = &set.values[0][0];
+  for (int i = 0; i < kGridDim * kGridDim; ++i) {
+    const double d = v[i];
+    if (!IsValid(d)) continue;
+    if (hi < d) hi = d;
+    if (lo > d) lo = d;
+    ++count;
+  }
+  set.pointCount = count;
+  set.rangeMin = lo;
+  set.rangeMax = hi;
+  set.span = hi - lo;
+  set.mean = ComputeMean(set);
+}
+
+double ComputeMean(const GridDataSet& set) {
+  double sum = 0.0;
+  long count = 0;
+  const double* v = &set.values[0][0];
+  for (int i = 0; i < kGridDim * kGridDim; ++i) {
+    if (IsValid(v[i])) {
+      sum += v[i];
+      ++count;
+    }
+  }
+  return count == 0 ? kNoData : sum / static_cast<double>(count);
+}
+
+}  // namespace orvelle

@@ -1,0 +1,60 @@
+// The grid data set: one data type of a measurement on a fixed 501 x 501 grid, with its
+// statistics and colour range. Ten of them are built once and reused for every load.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace orvelle {
+
+inline constexpr double kNoData = -99999.0;
+inline constexpr int kGridDim = 501;
+inline constexpr int kMaxDataSets = 10;
+// Starting values of a running minimum and maximum.
+inline constexpr double kRunningMinStart = 99999.0;
+inline constexpr double kRunningMaxStart = -99999.0;
+
+// A grid point holds data exactly when this is true; every scan uses this one test.
+inline bool IsValid(double v) { return v > kNoData; }
+
+struct GridDataSet {
+  uint8_t active = 0;     // 1: the slot holds a loaded data type
+  uint8_t processed = 0;  // set by the conditioning pipeline for every slot it passes over
+  std::string name;
+  int32_t pointCount = 0;
+  int32_t size = 0;
+  int32_t pitchX = 0;
+  int32_t pitchY = 0;
+  int32_t maxX = 0;
+  int32_t maxY = 0;
+  double values[kGridDim][kGridDim];  // [x][y], indexed by the coordinates themselves
+  double normDivisor = 1.0;
+  double rangeMin = kRunningMinStart;
+  double rangeMax = kRunningMaxStart;
+  double defaultMin = kRunningMinStart;
+  double defaultMax = kRunningMaxStart;
+  double mean = kNoData;
+  double span = 0.0;
+
+  GridDataSet();
+  GridDataSet(const GridDataSet&) = delete;
+  GridDataSet& operator=(const GridDataSet&) = delete;
+};
+
+// Allocates the ten slots on the heap, each reset. They are never copied or reallocated.
+std::unique_ptr<GridDataSet[]> MakeDataSets();
+
+// Resets slots 0..count-1 (count is clamped to 0..10): every value kNoData, flags and counts 0,
+// name empty, normDivisor 1, ranges and defaults at the running start values, mean kNoData.
+// size, pitches, maxX/maxY and span keep their values.
+void ResetDataSets(GridDataSet* sets, int count);
+
+// Recomputes pointCount, rangeMin, rangeMax, span and mean from the valid points (x outer,
+// y inner, strict comparisons). Does nothing for an inactive slot.
+void ComputeStatistics(GridDataSet& set);
+
+// Mean of the valid points in x-major order, or kNoData when there is none.
+double ComputeMean(const GridDataSet& set);
+
+}  // namespace orvelle

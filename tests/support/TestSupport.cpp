@@ -1,0 +1,76 @@
+#include "support/TestSupport.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace orvelle::test {
+
+MessageRecorder::MessageRecorder() {
+  previous_ = SetMessageHandler([this](const std::string& text) { messages_.push_back(text); });
+}
+MessageRecorder::~MessageRecorder() { SetMessageHandler(std::move(previous_)); }
+
+std::string MessageRecorder::Only() const {
+  if (messages_.size() == 1) return messages_[0];
+  return "<" + std::to_string(messages_.size()) + " messages>";
+}
+
+std::string FixturePath(const std::string& name) { return std::string(ORVELLE_TEST_DATA_DIR) + "/" + name; }
+std::string ExamplePath(const std::string& name) { return std::string(ORVELLE_EXAMPLES_DIR) + "/" + name; }
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+TempDir::TempDir() {
+  std::string templ = (std::filesystem::temp_directory_path() / "orvelle-test-XXXXXX").string();
+  path_ = mkdtemp(templ.data()) ? templ : std::string();
+}
+TempDir::~TempDir() {
+  std::error_code ec;
+  if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+}
+std::string TempDir::Write(const std::string& name, const std::string& content) const {
+  const std::string p = File(name);
+  std::ofstream(p, std::ios::binary) << content;
+  return p;
+}
+
+CliResult RunCliProcess(const std::vector<std::string>& args, const std::string& stdinText,
+                        const std::vector<std::string>& env) {
+  TempDir dir;
+  const std::string in = dir.Write("stdin", stdinText);
+  const std::string out = dir.File("stdout"), err = dir.File("stderr");
+  CliResult result;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (!freopen(in.c_str(), "rb", stdin) || !freopen(out.c_str(), "wb", stdout) ||
+        !freopen(err.c_str(), "wb", stderr))
+      _exit(126);
+    for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
+    std::vector<char*> argv;
+    std::string prog = ORVELLE_CLI_PATH;
+    argv.push_back(prog.data());
+    std::vector<std::string> copy = args;
+    for (std::string& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(prog.c_str(), argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.out = ReadFile(out);
+  result.err = ReadFile(err);
+  return result;
+}
+
+}  // namespace orvelle::test

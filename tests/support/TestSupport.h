@@ -1,0 +1,57 @@
+// Shared test fixtures: a recorder for the message hook, fixture paths, temporary files and a
+// way to run orvelle-cli as a user would.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "data/Message.h"
+
+namespace orvelle::test {
+
+// Records every message shown while it lives, and restores the previous handler afterwards.
+class MessageRecorder {
+ public:
+  MessageRecorder();
+  ~MessageRecorder();
+  MessageRecorder(const MessageRecorder&) = delete;
+  MessageRecorder& operator=(const MessageRecorder&) = delete;
+  const std::vector<std::string>& Messages() const { return messages_; }
+  // The only message shown, or a text saying how many there were.
+  std::string Only() const;
+  void Clear() { messages_.clear(); }
+
+ private:
+  std::vector<std::string> messages_;
+  MessageHandler previous_;
+};
+
+std::string FixturePath(const std::string& name);
+std::string ExamplePath(const std::string& name);
+std::string ReadFile(const std::string& path);
+
+// A fresh directory under the system's temporary directory, removed with the object.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  std::string Write(const std::string& name, const std::string& content) const;
+
+ private:
+  std::string path_;
+};
+
+struct CliResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs orvelle-cli with the arguments (each passed as one word), optional text on stdin, and
+// extra environment assignments such as "LC_ALL=de_DE.UTF-8".
+CliResult RunCliProcess(const std::vector<std::string>& args, const std::string& stdinText = "",
+                        const std::vector<std::string>& env = {});
+
+}  // namespace orvelle::test
