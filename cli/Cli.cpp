@@ -65,18 +65,26 @@ int RunCli(const std::vector<std::string>& args) {
   }
 
   SetMessageHandler([](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
+  ViewerParams params;
+  if (!PrepareParams(options, params)) return 1;
   auto sets = MakeDataSets();
   const int count = LoadInput(options, sets.get());
   if (count < 0) return 1;
+  if (ConditionLoaded(options, params, sets.get(), count) < 0) return 1;
+  if (params.normEnable) sets[0].normDivisor = params.normValue;
   if (options.type >= count) {
     ShowMessage("Data type " + std::to_string(options.type) + " does not exist: the data hold " +
                 std::to_string(count) + " type(s), numbered from 0.");
     return 1;
   }
 
-  if (options.command == "info") return RunInfo(options, sets.get(), count);
-  if (options.command == "grid") return RunGrid(options, sets.get(), count);
-  return UsageError("'" + options.command + "' is not available in this build");
+  const CliContext context{options, params, sets.get(), count};
+  if (options.command == "info") return RunInfo(context);
+  if (options.command == "grid") return RunGrid(context);
+  if (options.command == "roi") return RunRoi(context);
+  if (options.view == "linegraph") return RunRenderLineGraph(context);
+  if (options.view == "3d") return RunRender3d(context);
+  return RunRender2d(context);
 }
 
 }  // namespace orvelle::cli

@@ -6,6 +6,7 @@
 
 #include "cli/CliOptions.h"
 #include "data/GridDataSet.h"
+#include "data/ViewerParams.h"
 
 namespace orvelle::cli {
 
@@ -13,9 +14,30 @@ namespace orvelle::cli {
 // 1 the operation failed (its message on stderr), 2 usage error.
 int RunCli(const std::vector<std::string>& args);
 
-// The commands, each given the loaded (and conditioned) data sets and the number of types.
-int RunInfo(const CliOptions& options, const GridDataSet* sets, int count);
-int RunGrid(const CliOptions& options, const GridDataSet* sets, int count);
+// The viewer settings a command works with: the designed window's start values, or a settings
+// file (--settings), then the options that override single settings. False after a message.
+bool PrepareParams(const CliOptions& options, ViewerParams& params);
+
+// Runs the conditioning pipeline over the loaded slots as the window's open path does (file:
+// `count` slots; clipboard text: all ten). Returns 1, or -1 after a message.
+int ConditionLoaded(const CliOptions& options, const ViewerParams& params, GridDataSet* sets,
+                    int count);
+
+// Everything a command needs: options, settings, the ten data sets and the number of types.
+struct CliContext {
+  const CliOptions& options;
+  ViewerParams& params;
+  GridDataSet* sets;
+  int count;
+};
+
+// The commands. Each returns the exit status.
+int RunInfo(const CliContext& context);
+int RunGrid(const CliContext& context);
+int RunRender2d(const CliContext& context);         // --view colormap | contour
+int RunRenderLineGraph(const CliContext& context);  // --view linegraph
+int RunRender3d(const CliContext& context);         // --view 3d
+int RunRoi(const CliContext& context);
 
 // Prints "orvelle-cli: <reason>" and the usage line to stderr; returns 2.
 int UsageError(const std::string& reason);

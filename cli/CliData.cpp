@@ -41,7 +41,9 @@ std::string JsonString(const std::string& s) {
 
 }  // namespace
 
-int RunInfo(const CliOptions&, const GridDataSet* sets, int count) {
+int RunInfo(const CliContext& context) {
+  const GridDataSet* sets = context.sets;
+  const int count = context.count;
   std::string out = "{\"count\":" + std::to_string(count) + ",\"types\":[";
   for (int i = 0; i < count; ++i) {
     const GridDataSet& s = sets[i];
@@ -75,10 +77,11 @@ int RunInfo(const CliOptions&, const GridDataSet* sets, int count) {
   return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
-int RunGrid(const CliOptions& options, const GridDataSet* sets, int) {
+int RunGrid(const CliContext& context) {
+  const CliOptions& options = context.options;
   std::FILE* f = OpenOutput(options.output);
   if (f == nullptr) return 1;
-  const GridDataSet& s = sets[options.type];
+  const GridDataSet& s = context.sets[options.type];
   std::string out = "x,y,value\n";
   for (int x = 0; x < kGridDim; ++x) {
     for (int y = 0; y < kGridDim; ++y) {
