@@ -2,6 +2,8 @@
 
 namespace orvelle::cli {
 
-int RunRenderLineGraph(const CliContext&) { return UsageError("this command is not available in this build"); }
+int RunRenderLineGraph(const CliContext&) {
+  return UsageError("this command is not available in this build");
+}
 
 }  // namespace orvelle::cli

@@ -41,7 +41,8 @@ const char* CliUsage() {
          "Options:\n"
          "  --settings PATH     take every viewer setting from a setting.dat file\n"
          "  --no-fill           do not fill or interpolate the measured lattice\n"
-         "  --spline P          B-spline interpolation of order P (2..4) instead of the bilinear fill\n"
+         "  --spline P          B-spline interpolation of order P (2..4) instead of the bilinear "
+         "fill\n"
          "  --filter R          disc-mean smoothing with radius R\n"
          "  --normalize D       divide data type 0 by D in the views and the ROI table\n"
          "  --type N            data type to use, 0-based (default 0)\n"
@@ -82,10 +83,10 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, bool& 
       o.noFill = true;
       continue;
     }
-    static const char* const kWithValue[] = {"-o",         "--output",   "--type",     "--view",
-                                             "--size",     "--roi1",     "--roi2",     "--settings",
-                                             "--spline",   "--filter",   "--normalize", "--roi-type",
-                                             "--roi-size", "--roi-digits"};
+    static const char* const kWithValue[] = {
+        "-o",          "--output",   "--type",     "--view",      "--size",
+        "--roi1",      "--roi2",     "--settings", "--spline",    "--filter",
+        "--normalize", "--roi-type", "--roi-size", "--roi-digits"};
     bool known = false;
     for (const char* name : kWithValue) known = known || arg == name;
     if (!known) {

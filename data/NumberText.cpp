@@ -1,12 +1,12 @@
 #include "data/NumberText.h"
 
+#include <locale.h>
 #include <charconv>
 #include <climits>
 #include <clocale>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <locale.h>
 
 namespace orvelle {
 namespace {
@@ -76,11 +76,13 @@ locale_t CLocale() {
 
 }  // namespace
 
+bool WholeDecimal(std::string_view text, double& out) {
+  return FastDecimal(text.data(), text.data() + text.size(), out);
+}
+
 double LeadingDouble(std::string_view text) {
   double fast;
-  if (!text.empty() && text.size() < 64 && !IsSpace(text.front()) &&
-      FastDecimal(text.data(), text.data() + text.size(), fast))
-    return fast;
+  if (FastDecimal(text.data(), text.data() + text.size(), fast)) return fast;
   std::string copy(text);  // strtod_l needs a terminated string
   return strtod_l(copy.c_str(), nullptr, CLocale());
 }

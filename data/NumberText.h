@@ -12,6 +12,11 @@ namespace orvelle {
 // locale reads them. Out-of-range values give +-infinity (overflow) or a value near zero.
 double LeadingDouble(std::string_view text);
 
+// The common exact case of LeadingDouble: true when the whole text is a plain decimal number
+// ([sign] digits [. digits] [e [sign] digits]) that converts exactly with one rounding; `out`
+// then equals LeadingDouble(text). False leaves `out` unchanged.
+bool WholeDecimal(std::string_view text, double& out);
+
 // atoi of the text, saturated to the int range instead of wrapping.
 int LeadingInt(std::string_view text);
 

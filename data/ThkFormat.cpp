@@ -1,10 +1,10 @@
 #include "data/ThkFormat.h"
 
 #include <algorithm>
-#include <initializer_list>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 
 #include "data/Message.h"
@@ -31,8 +31,8 @@ constexpr DelimiterTable kFileDelimiters{',', '\n', '\r', 0xFF};
 std::string DefaultName(int oneBasedSlot) { return "Data" + std::to_string(oneBasedSlot); }
 
 std::string FieldTooLong(int line) {
-  return "Data field too long.(max " + std::to_string(kMaxFieldLength) + " characters) Line: " +
-         std::to_string(line);
+  return "Data field too long.(max " + std::to_string(kMaxFieldLength) +
+         " characters) Line: " + std::to_string(line);
 }
 
 std::string NotANumber(std::string_view field, int line) {
@@ -48,8 +48,7 @@ bool CoordinateValue(std::string_view field, float& out, bool& outOfFloatRange) 
   return true;
 }
 
-void Finalise(GridDataSet* sets, int count, int size, int pitchX, int pitchY, int maxX,
-              int maxY) {
+void Finalise(GridDataSet* sets, int count, int size, int pitchX, int pitchY, int maxX, int maxY) {
   for (int i = 0; i < count; ++i) {
     GridDataSet& s = sets[i];
     s.active = 1;
@@ -150,8 +149,8 @@ bool ThkFileParser::EndLine() {
   if (lineHasComma_) {
     if (line_ == 1 && !pitchYRead_) {
       // A pitch line without its Y pitch: refuse it before any coordinate meets the missing pitch.
-      return Fail("X/Y Pitch data error. X:" + std::to_string(pitchX_) + " Y:" +
-                  std::to_string(pitchY_));
+      return Fail("X/Y Pitch data error. X:" + std::to_string(pitchX_) +
+                  " Y:" + std::to_string(pitchY_));
     }
     ++line_;
   }
@@ -162,16 +161,22 @@ bool ThkFileParser::EndLine() {
 
 bool ThkFileParser::ReadCoordinate(std::string_view field, char axis, int pitch, int& coord,
                                    int& maxCoord) {
-  float v;
-  bool huge;
-  if (!CoordinateValue(field, v, huge)) return Fail(NotANumber(field, line_));
-  const std::string a(1, axis);
-  if (huge || v < 0 || v > kMaxThkSize) {
+  // Coordinates hold digits only: short ones convert straight to the integer that the float
+  // narrowing and truncation would give.
+  int value = 0;
+  bool small = field.size() <= 7;
+  for (size_t i = 0; small && i < field.size(); ++i) value = value * 10 + (field[i] - '0');
+  float v = static_cast<float>(value);
+  bool huge = false;
+  if (!small && !CoordinateValue(field, v, huge)) return Fail(NotANumber(field, line_));
+  if (huge || v > kMaxThkSize) {
+    const std::string a(1, axis);
     return Fail("Incorrect " + a + " data.(" + a + "<0 or " + a + ">" + FormatTruncated(v) +
                 ") Line: " + std::to_string(line_));
   }
   coord = static_cast<int>(v);
   if (coord % pitch != 0) {
+    const std::string a(1, axis);
     return Fail(a + " coord is not multiple of " + a + "-Pitch. -> " + std::to_string(coord) + " " +
                 a + "-Pitch= " + std::to_string(pitch));
   }
@@ -179,19 +184,35 @@ bool ThkFileParser::ReadCoordinate(std::string_view field, char axis, int pitch,
   return true;
 }
 
+bool ThkFileParser::CheckCharacters(std::string_view field, bool valueField) {
+  for (unsigned char c : field) {
+    if (valueField ? IsValueChar(c) : IsDigit(c)) continue;
+    char text[32];
+    std::snprintf(text, sizeof text, "%c(%02X)", static_cast<char>(c), static_cast<unsigned>(c));
+    return Fail("Incorrect data. -> '" + std::string(text) + "' Line: " + std::to_string(line_));
+  }
+  return true;
+}
+
 bool ThkFileParser::ProcessField(std::string_view field) {
   if (field.size() > static_cast<size_t>(kMaxFieldLength)) return Fail(FieldTooLong(line_));
 
-  const bool nameField = line_ == 2 && field_ >= 2;
-  const bool valueField = line_ >= 3 && field_ >= 3;
-  if (!nameField) {
-    for (unsigned char c : field) {
-      if (valueField ? IsValueChar(c) : IsDigit(c)) continue;
-      char text[32];
-      std::snprintf(text, sizeof text, "%c(%02X)", static_cast<char>(c), static_cast<unsigned>(c));
-      return Fail("Incorrect data. -> '" + std::string(text) + "' Line: " + std::to_string(line_));
+  if (line_ >= 3 && field_ >= 3) {
+    // A value field: the exact decimal path accepts only allowed characters, so the character
+    // check is needed only when it declines.
+    double v;
+    if (!WholeDecimal(field, v)) {
+      if (!CheckCharacters(field, true)) return false;
+      v = LeadingDouble(field);
+      if (!std::isfinite(v)) return Fail(NotANumber(field, line_));
     }
+    if (field_ <= kMaxDataSets + 2) {  // values beyond the tenth are ignored
+      sets_[field_ - 3].values[x_][y_] = v;
+      ++valueCount_;
+    }
+    return true;
   }
+  if (!(line_ == 2 && field_ >= 2) && !CheckCharacters(field, false)) return false;
 
   switch (line_) {
     case 0:
@@ -212,8 +233,8 @@ bool ThkFileParser::ProcessField(std::string_view field) {
         sets_[0].pitchX = pitchX_;
         sets_[0].pitchY = pitchY_;
         if (pitchX_ <= 0 || pitchY_ <= 0 || pitchX_ > size_ || pitchY_ > size_) {
-          return Fail("X/Y Pitch data error. X:" + std::to_string(pitchX_) + " Y:" +
-                      std::to_string(pitchY_));
+          return Fail("X/Y Pitch data error. X:" + std::to_string(pitchX_) +
+                      " Y:" + std::to_string(pitchY_));
         }
       }
       return true;
@@ -231,14 +252,7 @@ bool ThkFileParser::ProcessField(std::string_view field) {
       return true;
     default:
       if (field_ == 1) return ReadCoordinate(field, 'X', pitchX_, x_, maxX_);
-      if (field_ == 2) return ReadCoordinate(field, 'Y', pitchY_, y_, maxY_);
-      if (field_ <= kMaxDataSets + 2) {
-        const double v = LeadingDouble(field);
-        if (!std::isfinite(v)) return Fail(NotANumber(field, line_));
-        sets_[field_ - 3].values[x_][y_] = v;
-        ++valueCount_;
-      }
-      return true;  // values beyond the tenth are ignored
+      return ReadCoordinate(field, 'Y', pitchY_, y_, maxY_);
   }
 }
 

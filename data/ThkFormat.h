@@ -39,6 +39,7 @@ class ThkFileParser {
   bool EndLine();
   bool Fail(const std::string& message);
   void Append(const char* from, const char* to);
+  bool CheckCharacters(std::string_view field, bool valueField);
   bool ReadCoordinate(std::string_view field, char axis, int pitch, int& coord, int& maxCoord);
 
   GridDataSet* sets_;

@@ -1,5 +1,6 @@
 #include "support/TestSupport.h"
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,8 +21,12 @@ std::string MessageRecorder::Only() const {
   return "<" + std::to_string(messages_.size()) + " messages>";
 }
 
-std::string FixturePath(const std::string& name) { return std::string(ORVELLE_TEST_DATA_DIR) + "/" + name; }
-std::string ExamplePath(const std::string& name) { return std::string(ORVELLE_EXAMPLES_DIR) + "/" + name; }
+std::string FixturePath(const std::string& name) {
+  return std::string(ORVELLE_TEST_DATA_DIR) + "/" + name;
+}
+std::string ExamplePath(const std::string& name) {
+  return std::string(ORVELLE_EXAMPLES_DIR) + "/" + name;
+}
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -66,7 +71,9 @@ CliResult RunCliProcess(const std::vector<std::string>& args, const std::string&
     _exit(127);
   }
   int status = 0;
-  waitpid(pid, &status, 0);
+  struct rusage usage {};
+  wait4(pid, &status, 0, &usage);
+  result.peakKib = usage.ru_maxrss;
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   result.out = ReadFile(out);
   result.err = ReadFile(err);

@@ -47,6 +47,7 @@ struct CliResult {
   int status = -1;
   std::string out;
   std::string err;
+  long peakKib = 0;  // peak resident memory of the process
 };
 
 // Runs orvelle-cli with the arguments (each passed as one word), optional text on stdin, and
