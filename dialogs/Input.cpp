@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 
@@ -347,20 +346,12 @@ void TTenkey::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TTenkey::eventFilter(QObject* watched, QEvent* event) {
+  // The edit is disabled, so its double click is caught before the edit would drop it.
   if (watched == MaskEdit1 && event->type() == QEvent::MouseButtonDblClick) {
     logic_.EntryDoubleClick();
     return true;
   }
   return QDialog::eventFilter(watched, event);
-}
-
-void TTenkey::mouseDoubleClickEvent(QMouseEvent* event) {
-  // The disabled edit may pass its double click on to the form.
-  if (MaskEdit1->geometry().contains(event->position().toPoint())) {
-    logic_.EntryDoubleClick();
-    return;
-  }
-  QDialog::mouseDoubleClickEvent(event);
 }
 
 }  // namespace orvelle
