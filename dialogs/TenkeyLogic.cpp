@@ -41,8 +41,19 @@ constexpr char kShiftPairs[][2] = {
 
 const QString kAmpersandCaption = QStringLiteral("&&");
 
-// Blanks in the sense of the entry's trimming: every control character and the space.
-bool IsBlank(QChar c) { return c.unicode() <= 0x20; }
+// The text between leading and trailing blanks (every control character and the space).
+struct Span {
+  int begin;
+  int end;
+};
+
+Span TrimmedSpan(const QString& text) {
+  auto isBlank = [&text](int i) { return text.at(i).unicode() <= 0x20; };
+  Span span{0, static_cast<int>(text.size())};
+  while (span.begin < span.end && isBlank(span.begin)) ++span.begin;
+  while (span.end > span.begin && isBlank(span.end - 1)) --span.end;
+  return span;
+}
 
 QString RangeLimitHex(double value, int minDigits) {
   if (std::isnan(value)) return QStringLiteral("0");
@@ -114,10 +125,7 @@ QString FormatGeneral(double value) {
 }
 
 std::optional<double> ParseDecimalEntry(const QString& text) {
-  int begin = 0;
-  int end = static_cast<int>(text.size());
-  while (begin < end && IsBlank(text.at(begin))) ++begin;
-  while (end > begin && IsBlank(text.at(end - 1))) --end;
+  const auto [begin, end] = TrimmedSpan(text);
   auto isDigit = [&text](int i) { return text.at(i) >= u'0' && text.at(i) <= u'9'; };
   int i = begin;
   if (i < end && (text.at(i) == u'+' || text.at(i) == u'-')) ++i;
@@ -182,11 +190,8 @@ void TenkeyLogic::SetUp(int kind, double minValue, double maxValue, int maxDigit
 }
 
 int TenkeyLogic::TrimmedLength() const {
-  int begin = 0;
-  int end = static_cast<int>(entry_.size());
-  while (begin < end && IsBlank(entry_.at(begin))) ++begin;
-  while (end > begin && IsBlank(entry_.at(end - 1))) --end;
-  return end - begin;
+  const Span span = TrimmedSpan(entry_);
+  return span.end - span.begin;
 }
 
 void TenkeyLogic::EnableInputKeys() {
@@ -248,12 +253,10 @@ void TenkeyLogic::MinusClick() {
 }
 
 void TenkeyLogic::BackspaceClick() {
-  const int length = TrimmedLength();
-  if (length > 0) {
+  const Span span = TrimmedSpan(entry_);
+  if (span.end > span.begin) {
     // The last character of the text between the blanks, wherever leading blanks put it.
-    int begin = 0;
-    while (IsBlank(entry_.at(begin))) ++begin;
-    entry_.remove(begin + length - 1, 1);
+    entry_.remove(span.end - 1, 1);
     AppendText(QString());
   }
   if (TrimmedLength() < maxDigits_) EnableInputKeys();
