@@ -323,11 +323,8 @@ void TTenkey::keyPressEvent(QKeyEvent* event) {
   } else if (key >= Qt::Key_A && key <= Qt::Key_F && plain && !keypad) {
     Run([&] { logic_.NumberPress(QChar(u'A' + (key - Qt::Key_A))); });
   } else if (key == Qt::Key_Period || (key == Qt::Key_Comma && keypad)) {
-    if (key == Qt::Key_Comma || keypad) {
-      Run([&] { logic_.KeypadDot(); });
-    } else {
-      Run([&] { logic_.DotClick(); });
-    }
+    // A comma-decimal keypad sends a comma from its decimal key.
+    Run([&] { keypad ? logic_.KeypadDot() : logic_.DotClick(); });
   } else if (key == Qt::Key_Minus) {
     Run([&] { keypad ? logic_.KeypadMinus() : logic_.MinusClick(); });
   } else if (key == Qt::Key_Backspace || key == Qt::Key_Delete) {

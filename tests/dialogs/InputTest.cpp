@@ -3,6 +3,8 @@
 // run with ENT, cancel and close, and the keyboard's Caps/Shift.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <QApplication>
 #include <QFontInfo>
 #include <QGroupBox>
