@@ -68,7 +68,7 @@ inline void FilterDataSet(GridDataSet& s, int r) {
   std::vector<double> t(kGridDim * kGridDim, kNoData);
   for (int x = 0; x <= 300; ++x)
     for (int y = 0; y <= 300; ++y)
-      if (IsValid(s.values[x][y])) t[x * kGridDim + y] = DiscMean(s, x, y, r);
+      if (IsValid(s.values[x][y])) t[x * kGridDim + y] = reference::DiscMean(s, x, y, r);
   for (int x = 0; x <= 300; ++x)
     for (int y = 0; y <= 300; ++y)
       if (IsValid(t[x * kGridDim + y])) s.values[x][y] = t[x * kGridDim + y];

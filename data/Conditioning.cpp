@@ -21,6 +21,17 @@ bool InDisc(int dx, int dy, int r) {
   return !(static_cast<float>(r) < d);
 }
 
+// Adds the runs y - h .. y + h of one row to the sums and counts of y = 0..n-1. Each element sees
+// the same operations whatever the vector width, so every clone gives the same results.
+[[gnu::target_clones("avx2", "default")]] void AddRuns(const double* prefixSum,
+                                                       const int* prefixCount, int h, int n,
+                                                       double* sum, int* count) {
+  for (int y = 0; y < n; ++y) {
+    sum[y] += prefixSum[y + h + 1] - prefixSum[y - h];
+    count[y] += prefixCount[y + h + 1] - prefixCount[y - h];
+  }
+}
+
 }  // namespace
 
 int ConditionDataSets(GridDataSet* sets, int count, const ViewerParams& params) {
@@ -168,13 +179,9 @@ void FilterDataSet(GridDataSet& s, int radius) {
     std::fill(rowSum.begin(), rowSum.end(), 0.0);
     std::fill(rowCount.begin(), rowCount.end(), 0);
     for (int j = std::max(x - r, 0); j <= std::min(x + r, lastRow); ++j) {
-      const int h = halfWidth[std::abs(j - x)];
-      const double* ps = &sums[static_cast<size_t>(j) * width + pad];
-      const int* pc = &counts[static_cast<size_t>(j) * width + pad];
-      for (int y = 0; y <= extent; ++y) {
-        rowSum[y] += ps[y + h + 1] - ps[y - h];
-        rowCount[y] += pc[y + h + 1] - pc[y - h];
-      }
+      const size_t at = static_cast<size_t>(j) * width + pad;
+      AddRuns(&sums[at], &counts[at], halfWidth[std::abs(j - x)], extent + 1, rowSum.data(),
+              rowCount.data());
     }
     for (int y = 0; y <= extent; ++y) {
       if (IsValid(s.values[x][y])) s.values[x][y] = centre + rowSum[y] / rowCount[y];
