@@ -6,9 +6,7 @@ namespace orvelle {
 
 GridDataSet::GridDataSet() { ResetDataSets(this, 1); }
 
-std::unique_ptr<GridDataSet[]> MakeDataSets() {
-  return std::make_unique<GridDataSet[]>(kMaxDataSets);
-}
+std::unique_ptr<GridDataSet[]> MakeDataSets() { return std::make_unique<GridDataSet[]>(kMaxDataSets); }
 
 void ResetDataSets(GridDataSet* sets, int count) {
   count = std::clamp(count, 0, kMaxDataSets);

@@ -1,12 +1,12 @@
 #include "data/NumberText.h"
 
-#include <locale.h>
 #include <charconv>
 #include <climits>
 #include <clocale>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <locale.h>
 
 namespace orvelle {
 namespace {

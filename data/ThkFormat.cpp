@@ -1,10 +1,10 @@
 #include "data/ThkFormat.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <initializer_list>
 #include <memory>
 
 #include "data/Message.h"
@@ -31,8 +31,8 @@ constexpr DelimiterTable kFileDelimiters{',', '\n', '\r', 0xFF};
 std::string DefaultName(int oneBasedSlot) { return "Data" + std::to_string(oneBasedSlot); }
 
 std::string FieldTooLong(int line) {
-  return "Data field too long.(max " + std::to_string(kMaxFieldLength) +
-         " characters) Line: " + std::to_string(line);
+  return "Data field too long.(max " + std::to_string(kMaxFieldLength) + " characters) Line: " +
+         std::to_string(line);
 }
 
 std::string NotANumber(std::string_view field, int line) {
@@ -48,7 +48,8 @@ bool CoordinateValue(std::string_view field, float& out, bool& outOfFloatRange) 
   return true;
 }
 
-void Finalise(GridDataSet* sets, int count, int size, int pitchX, int pitchY, int maxX, int maxY) {
+void Finalise(GridDataSet* sets, int count, int size, int pitchX, int pitchY, int maxX,
+              int maxY) {
   for (int i = 0; i < count; ++i) {
     GridDataSet& s = sets[i];
     s.active = 1;
@@ -149,8 +150,8 @@ bool ThkFileParser::EndLine() {
   if (lineHasComma_) {
     if (line_ == 1 && !pitchYRead_) {
       // A pitch line without its Y pitch: refuse it before any coordinate meets the missing pitch.
-      return Fail("X/Y Pitch data error. X:" + std::to_string(pitchX_) +
-                  " Y:" + std::to_string(pitchY_));
+      return Fail("X/Y Pitch data error. X:" + std::to_string(pitchX_) + " Y:" +
+                  std::to_string(pitchY_));
     }
     ++line_;
   }
@@ -211,8 +212,8 @@ bool ThkFileParser::ProcessField(std::string_view field) {
         sets_[0].pitchX = pitchX_;
         sets_[0].pitchY = pitchY_;
         if (pitchX_ <= 0 || pitchY_ <= 0 || pitchX_ > size_ || pitchY_ > size_) {
-          return Fail("X/Y Pitch data error. X:" + std::to_string(pitchX_) +
-                      " Y:" + std::to_string(pitchY_));
+          return Fail("X/Y Pitch data error. X:" + std::to_string(pitchX_) + " Y:" +
+                      std::to_string(pitchY_));
         }
       }
       return true;
