@@ -26,7 +26,7 @@ int ConditionLoaded(const CliOptions& options, const ViewerParams& params, GridD
   SetMessageHandler(previous);
   // The window stays silent when a load cannot be filled; a batch run must say why it failed.
   if (result != 1 && !shown) {
-    ShowMessage("Data count is not enough to 'Fill'. Please check the data.");
+    ShowMessage(kFillFailedMessage);
   }
   return result;
 }

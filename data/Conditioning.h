@@ -11,13 +11,17 @@ namespace orvelle {
 // The filter smooths only the points with X and Y in 0..kFilterExtent.
 inline constexpr int kFilterExtent = 300;
 
+// What the Fill command shows when the pipeline fails (the open and paste paths stay silent).
+inline constexpr const char* kFillFailedMessage =
+    "Data count is not enough to 'Fill'. Please check the data.";
+
 // Runs the pipeline over slots 0..count-1 (count clamped to 0..10) with the given settings:
 // each active slot is filled (FillGaps must find at least one complete cell) or, with
 // splineEnable, rebuilt by SplineInterpolate with splineOrder; then, with filterEnable, smoothed
 // with radius filterSize. Every slot passed over, active or not, is marked processed.
 // Returns 1; on the first failing slot resets all `count` slots and returns -1. Shows no message
 // itself (the spline shows its own). The window calls GetParam before and, on failure,
-// RefreshViews after; `Btn_Fill` then shows its own message.
+// RefreshViews after; the Fill command then shows kFillFailedMessage.
 int ConditionDataSets(GridDataSet* sets, int count, const ViewerParams& params);
 
 // Bilinear fill over the pitch lattice: fills the missing points of every complete cell (four
