@@ -41,10 +41,11 @@ const char* CliUsage() {
          "Options:\n"
          "  --settings PATH     take every viewer setting from a setting.dat file\n"
          "  --no-fill           do not fill or interpolate the measured lattice\n"
-         "  --spline P          B-spline interpolation of order P (2..4) instead of the bilinear "
-         "fill\n"
-         "  --filter R          disc-mean smoothing with radius R\n"
-         "  --normalize D       divide data type 0 by D in the views and the ROI table\n"
+         "  --spline P          B-spline interpolation of order P (2..4) instead of the\n"
+         "                      bilinear fill\n"
+         "  --filter R          disc-mean smoothing with radius R (1..50)\n"
+         "  --normalize D       divide data type 0 by D (0.001..999.999) in the views and the ROI\n"
+         "                      table\n"
          "  --type N            data type to use, 0-based (default 0)\n"
          "  --roi-type circle|square, --roi-size N, --roi-digits D\n"
          "  -o PATH             output file; - writes to standard output\n"
@@ -123,13 +124,14 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, bool& 
     } else if (arg == "--settings") {
       o.settings = value;
     } else if (arg == "--spline") {
-      if (!ToInt(value, n)) return error = bad, false;
+      if (!ToInt(value, n) || n < 2 || n > 4) return error = bad + " (2..4)", false;
       o.spline = n;
     } else if (arg == "--filter") {
-      if (!ToInt(value, n)) return error = bad, false;
+      if (!ToInt(value, n) || n < 1 || n > 50) return error = bad + " (1..50)", false;
       o.filter = n;
     } else if (arg == "--normalize") {
-      if (!ToDouble(value, d)) return error = bad, false;
+      if (!ToDouble(value, d) || !(d >= 0.001 && d <= 999.999))
+        return error = bad + " (0.001..999.999)", false;
       o.normalize = d;
     } else if (arg == "--roi-type") {
       if (value != "circle" && value != "square") return error = bad + " (circle or square)", false;
