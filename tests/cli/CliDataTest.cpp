@@ -47,7 +47,7 @@ TEST(CliInfo, ReadsClipboardTextFromStandardInput) {
 TEST(CliInfo, NamesAreValidJson) {
   test::TempDir dir;
   const std::string path = dir.Write("q.thk", "10,\n1,1,\n1,say \"hi\"\\ \xE9,\n0,0,1,\n");
-  const CliResult r = RunCliProcess({"info", path});
+  const CliResult r = RunCliProcess({"info", path, "--no-fill"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("\"name\":\"say \\\"hi\\\"\\\\ \xC3\xA9\""), std::string::npos) << r.out;
 }
@@ -92,18 +92,18 @@ TEST(CliGrid, WritesValidPointsXOuterYInner) {
   test::TempDir dir;
   const std::string path =
       dir.Write("g.thk", "500,\n10,10,\n2,A,B,\n20,0,1.25,-3,\n0,10,0.1,-99999,\n0,0,7,8,\n");
-  CliResult r = RunCliProcess({"grid", path, "-o", dir.File("a.csv")});
+  CliResult r = RunCliProcess({"grid", path, "--no-fill", "-o", dir.File("a.csv")});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(test::ReadFile(dir.File("a.csv")),
             "x,y,value\n0,0,7\n0,10,0.10000000000000001\n20,0,1.25\n");
-  r = RunCliProcess({"grid", path, "--type", "1", "-o", "-"});
+  r = RunCliProcess({"grid", path, "--no-fill", "--type", "1", "-o", "-"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "x,y,value\n0,0,8\n20,0,-3\n");  // -99999 is no data
 
-  r = RunCliProcess({"grid", path, "-o", dir.File("missing/dir/a.csv")});
+  r = RunCliProcess({"grid", path, "--no-fill", "-o", dir.File("missing/dir/a.csv")});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "File open error. -> " + dir.File("missing/dir/a.csv") + "\n");
-  r = RunCliProcess({"grid", path, "-o", "/dev/full"});
+  r = RunCliProcess({"grid", path, "--no-fill", "-o", "/dev/full"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "File write error. -> /dev/full\n");
 }
@@ -113,10 +113,10 @@ TEST(CliGrid, CommaDecimalLocaleChangesNothing) {
   const std::string path = dir.Write("g.thk", "500,\n10,10,\n1,A,\n0,0,1.5,\n");
   const std::vector<std::string> env = {std::string("LOCPATH=") + ORVELLE_TEST_LOCALE_DIR,
                                         "LC_ALL=de_DE.UTF-8"};
-  const CliResult r = RunCliProcess({"grid", path, "-o", "-"}, "", env);
+  const CliResult r = RunCliProcess({"grid", path, "--no-fill", "-o", "-"}, "", env);
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "x,y,value\n0,0,1.5\n");
-  const CliResult info = RunCliProcess({"info", path}, "", env);
+  const CliResult info = RunCliProcess({"info", path, "--no-fill"}, "", env);
   EXPECT_NE(info.out.find("\"normDivisor\":1}"), std::string::npos);
 }
 
