@@ -68,8 +68,8 @@ struct ViewerParams {
   int32_t d3AngleZ = -1000;  // tenths of a degree
   float d3AngleXRad = 0.0f;
   float d3AngleZRad = 0.0f;
-  float d3Ratio = 5.0f;   // track bar position / 10
-  float d3Zoom = 200.0f;  // track bar position
+  float d3Ratio = 5.0f;    // track bar position / 10
+  float d3Zoom = 200.0f;   // track bar position
   uint8_t d3DrawFrame = 1;
   uint8_t d3DrawLabel = 1;
   uint8_t d3DrawSide = 1;

@@ -56,12 +56,14 @@ int ToPixel(double v) {
 QFont LabelFont() {
   QFont font(QStringLiteral("Arial"));
   font.setPixelSize(11);
+  font.setStyleStrategy(QFont::NoAntialias);
   return font;
 }
 
 QFont LegendFont() {
   QFont font(QStringLiteral("Arial"));
   font.setPixelSize(13);
+  font.setStyleStrategy(QFont::NoAntialias);
   return font;
 }
 
@@ -90,8 +92,7 @@ void GridLine(QImage& image, int x0, int y0, int x1, int y1, QRgb rgb, bool dott
 }
 
 // A rectangle covering [x1, x2) x [y1, y2): one-pixel outline, filled inside.
-void FrameRect(QImage& image, int x1, int y1, int x2, int y2, ColorRef pen, ColorRef brush) {
-  QPainter painter(&image);
+void FrameRect(QPainter& painter, int x1, int y1, int x2, int y2, ColorRef pen, ColorRef brush) {
   painter.fillRect(QRect(x1, y1, x2 - x1, y2 - y1), ToColor(pen));
   painter.fillRect(QRect(x1 + 1, y1 + 1, x2 - x1 - 2, y2 - y1 - 2), ToColor(brush));
 }
@@ -238,13 +239,12 @@ void DrawLegend() {
   const int y = std::clamp(g.legendY, 0, image.height());
   const int n = static_cast<int>(entries.size());
   const int rowStep = g.swatchHeight + 4;
-  FrameRect(image, x, y, x + width, y + 4 + n * rowStep, 0xFFFFFF, kButtonFace);
-
   QPainter painter(&image);
+  FrameRect(painter, x, y, x + width, y + 4 + n * rowStep, 0xFFFFFF, kButtonFace);
   painter.setFont(LegendFont());
   for (int j = 0; j < n; ++j) {
     const int top = y + 4 + j * rowStep;
-    FrameRect(image, x + 4, top, x + 4 + g.swatchWidth, top + g.swatchHeight, 0x000000,
+    FrameRect(painter, x + 4, top, x + 4 + g.swatchWidth, top + g.swatchHeight, 0x000000,
               entries[j].colour);
     DrawTextAt(painter, x + g.swatchWidth + 8, y + 2 + j * rowStep, *entries[j].name, 0x000000,
                kButtonFace);
