@@ -3,11 +3,12 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
+#include <QLine>
 #include <QPainter>
 #include <QPen>
-#include <QPolygon>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "data/Message.h"
@@ -118,20 +119,42 @@ bool ValidSeries(int series) { return series >= 0 && series < kLineSeriesCount; 
 
 double DivisorOf(const GridDataSet& set) { return set.normDivisor == 0.0 ? 1.0 : set.normDivisor; }
 
-void AutoRange(const GridDataSet& set) {
-  double lo = kRunningMinStart, hi = kRunningMaxStart;
-  if (set.active) {
-    const double d = DivisorOf(set);
+// Running minimum and maximum of the valid values divided by d. Division by a finite non-zero
+// divisor keeps (d > 0) or reverses (d < 0) the order, so only the two extremes need dividing,
+// and the scan over the grid stays branch-free.
+void ValidExtremes(const GridDataSet& set, double& lo, double& hi) {
+  const double d = DivisorOf(set);
+  if (!std::isfinite(d)) {
     for (int x = 0; x < kGridDim; ++x) {
-      const double* column = set.values[x];
       for (int y = 0; y < kGridDim; ++y) {
-        if (!IsValid(column[y])) continue;
-        const double v = column[y] / d;
+        if (!IsValid(set.values[x][y])) continue;
+        const double v = set.values[x][y] / d;
         lo = std::min(lo, v);
         hi = std::max(hi, v);
       }
     }
+    return;
   }
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  double rawLo = kInf, rawHi = -kInf;
+  for (int x = 0; x < kGridDim; ++x) {
+    const double* column = set.values[x];
+    for (int y = 0; y < kGridDim; ++y) {
+      const double v = column[y];
+      const bool valid = v > kNoData;
+      rawLo = std::min(rawLo, valid ? v : kInf);
+      rawHi = std::max(rawHi, valid ? v : -kInf);
+    }
+  }
+  if (rawLo == kInf) return;
+  const double a = rawLo / d, b = rawHi / d;
+  lo = std::min(lo, std::min(a, b));
+  hi = std::max(hi, std::max(a, b));
+}
+
+void AutoRange(const GridDataSet& set) {
+  double lo = kRunningMinStart, hi = kRunningMaxStart;
+  if (set.active) ValidExtremes(set, lo, hi);
   g.dataMin = lo == kRunningMinStart ? 0.0f : static_cast<float>(lo);
   // Auto scaling shows the data from their minimum to their maximum, negative values included,
   // so a y zoom lasts one drawing while an x zoom persists.
@@ -193,7 +216,10 @@ void DrawProfile(QPainter& painter, const GridDataSet& set, bool column, ColorRe
   const double d = DivisorOf(set);
   const double bottom = static_cast<double>(g.dataMin) + g.yShift;
 
-  QPolygon points;
+  // Each valid point is joined to the previous valid one by its own segment, ends included.
+  std::vector<QLine> segments;
+  QPoint previous;
+  bool started = false;
   for (int k = first; k < end && k <= kLastIndex; k += std::max(step, 1)) {
     const double px = kLeftMargin + static_cast<double>(k - first) * pg.dataWidth / xRange;
     if (k >= 0) {
@@ -202,18 +228,21 @@ void DrawProfile(QPainter& painter, const GridDataSet& set, bool column, ColorRe
         double offset = (v / d - bottom) * pg.dataHeight / g.yRange;
         // A flat range (yRange 0) puts its values on the bottom edge instead of failing.
         if (std::isnan(offset)) offset = 0.0;
-        points << QPoint(ClampPlotPixel(ToPixel(px), 0),
-                         ClampPlotPixel(ToPixel(pg.axisY - offset), 1));
+        const QPoint point(ClampPlotPixel(ToPixel(px), 0),
+                           ClampPlotPixel(ToPixel(pg.axisY - offset), 1));
+        if (started) segments.emplace_back(previous, point);
+        previous = point;
+        started = true;
       }
     }
     if (px >= kLeftMargin + pg.dataWidth) break;
   }
-  if (points.size() < 2) return;
+  if (segments.empty()) return;
   QPen pen(ToColor(colour), width);
   pen.setCapStyle(Qt::SquareCap);
   pen.setJoinStyle(Qt::MiterJoin);
   painter.setPen(pen);
-  painter.drawPolyline(points);
+  painter.drawLines(segments.data(), static_cast<int>(segments.size()));
 }
 
 struct LegendEntry {

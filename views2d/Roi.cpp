@@ -76,13 +76,18 @@ RoiStats MeasureRoi(const GridDataSet& set, int type, int centreX, int centreY, 
   double sum = 0.0, lo = kRunningMinStart, hi = kRunningMaxStart;
   int count = 0;
   for (long long dx = dxFirst; dx <= dxLast; ++dx) {
+    // The circle's offsets in this column form one run |dy| <= reach (the distance test is
+    // monotonic in |dy|), so the inner loop needs no square root.
+    long long reach = r;
+    if (!square) {
+      auto inside = [&](long long dy) {
+        return radius >= static_cast<float>(std::sqrt(static_cast<double>(dx * dx + dy * dy)));
+      };
+      reach = static_cast<long long>(std::sqrt(std::max(0.0, double(r) * r - double(dx) * dx))) + 1;
+      while (reach >= 0 && !inside(reach)) --reach;
+    }
     const double* column = set.values[centreX + dx];
-    for (long long dy = dyFirst; dy <= dyLast; ++dy) {
-      if (!square) {
-        const float distance =
-            static_cast<float>(std::sqrt(static_cast<double>(dx * dx + dy * dy)));
-        if (radius < distance) continue;
-      }
+    for (long long dy = std::max(dyFirst, -reach); dy <= std::min(dyLast, reach); ++dy) {
       const double v = column[centreY + dy];
       if (!IsValid(v)) continue;
       sum += v;
