@@ -87,6 +87,25 @@ struct ViewerParams {
 
   // Working state of the views lives in their own modules; add a member here only when a view
   // must keep it in the record.
+
+  // Line graph: the shown index and value ranges, and the values "Reset range/shift" restores
+  // (set from the data set that arrives).
+  float lgXRange = 300.0f;
+  float lgXStart = 0.0f;
+  float lgYRange = 100.0f;
+  float lgYShift = 0.0f;
+  float lgXRangeDefault = 300.0f;
+  float lgXStartDefault = 0.0f;
+  float lgYRangeDefault = 100.0f;
+  float lgYShiftDefault = 0.0f;
+
+  // Regions of interest: placed and shown, centre in colour map pixels (ROI 1, ROI 2).
+  uint8_t roiShown[2] = {0, 0};
+  int32_t roiCentreX[2] = {0, 0};
+  int32_t roiCentreY[2] = {0, 0};
+
+  // Colour map pointer: the left button went down on the colour map and is still held.
+  uint8_t crossDragging = 0;
 };
 
 // The values the controls of the designed window hold when it is created (also the window's
