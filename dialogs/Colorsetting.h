@@ -90,10 +90,11 @@ class TColorSet : public QDialog {
   void Btn_CancelClick();
   void Btn_DefaultClick();
 
- protected:
-  void showEvent(QShowEvent* event) override;
   // Escape and the window's close button act like Cancel.
   void reject() override;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
 
  private:
   void LoadControls();

@@ -32,7 +32,8 @@ ColorRef HsvColor(const PaletteParams& p, float x) {
   while (hue < 0.0f) hue += 360.0f;
   const int h = static_cast<int>(hue) % 360;
 
-  const float u = static_cast<float>(h) * (1.0f / 60.0f);
+  // 1/60 in double: the float constant makes the top of the default ramp blue 84 instead of 85.
+  const auto u = static_cast<float>(h * (1.0 / 60.0));
   int sector = static_cast<int>(u);
   const float f = u - static_cast<float>(sector);
   if (sector > 5) sector = 5;
