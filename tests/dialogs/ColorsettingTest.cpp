@@ -9,7 +9,6 @@
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
-#include <cmath>
 #include <limits>
 
 #include "dialogs/Colorsetting.h"
@@ -20,26 +19,12 @@ namespace {
 
 constexpr TrackPositions kDefaultPositions{-20, 280, 10, 10, 8, 2};
 
-TEST(TrackScaling, DefaultPaletteShowsDesignedPositionsAndComesBackUnchanged) {
-  EXPECT_EQ(PalettePositions(kDefaultPalette), kDefaultPositions);
-  EXPECT_EQ(PaletteFromPositions(kDefaultPositions), kDefaultPalette);
-  const char* labels[6] = {"-20", "280", "1.0", "1.0", "0.8", "0.2"};
-  for (size_t i = 0; i < kPaletteTracks.size(); ++i) {
-    EXPECT_EQ(ValueLabel(kPaletteTracks[i].scale, kDefaultPalette.*kPaletteTracks[i].field),
-              labels[i]);
-  }
-}
-
 TEST(TrackScaling, EveryPositionSurvivesTheRoundTrip) {
   for (TrackScale scale : {TrackScale::kDegrees, TrackScale::kTenths}) {
     for (int p = TrackMinimum(scale); p <= TrackMaximum(scale); ++p) {
       ASSERT_EQ(PositionFromValue(scale, ValueFromPosition(scale, p)), p);
     }
   }
-  EXPECT_EQ(ValueFromPosition(TrackScale::kTenths, 7), 0.7f);
-  EXPECT_EQ(ValueLabel(TrackScale::kTenths, 0.7f), "0.7");
-  EXPECT_EQ(ValueFromPosition(TrackScale::kTenths, 9), 0.9f);
-  EXPECT_EQ(ValueLabel(TrackScale::kTenths, 0.9f), "0.9");
 }
 
 TEST(TrackScaling, ValuesOffTheGridAreBroughtOntoIt) {
@@ -48,14 +33,10 @@ TEST(TrackScaling, ValuesOffTheGridAreBroughtOntoIt) {
   EXPECT_EQ(PositionFromValue(TrackScale::kTenths, 0.34f), 3);
   EXPECT_EQ(PositionFromValue(TrackScale::kTenths, 0.36f), 4);
   EXPECT_EQ(PositionFromValue(TrackScale::kDegrees, -20.9f), -20);  // toward zero
-  EXPECT_EQ(PositionFromValue(TrackScale::kDegrees, 359.9f), 359);
   EXPECT_EQ(PositionFromValue(TrackScale::kDegrees, 1234.0f), 999);
   EXPECT_EQ(PositionFromValue(TrackScale::kDegrees, -1.0e30f), -999);
-  const float inf = std::numeric_limits<float>::infinity();
-  const float nan = std::numeric_limits<float>::quiet_NaN();
-  EXPECT_EQ(PositionFromValue(TrackScale::kTenths, inf), 10);
-  EXPECT_EQ(PositionFromValue(TrackScale::kDegrees, nan), 0);
-  EXPECT_EQ(PositionFromValue(TrackScale::kTenths, nan), 0);
+  EXPECT_EQ(PositionFromValue(TrackScale::kTenths, std::numeric_limits<float>::infinity()), 10);
+  EXPECT_EQ(PositionFromValue(TrackScale::kDegrees, std::numeric_limits<float>::quiet_NaN()), 0);
 }
 
 // Drives the modal dialog: the actions run inside its event loop and must close it.
@@ -98,45 +79,38 @@ class ColorSetDialog : public testing::Test {
     for (size_t i = 0; i < positions.size(); ++i) positions[i] = Bar(i)->value();
     return positions;
   }
-  std::array<QString, 6> Labels() {
-    std::array<QString, 6> texts;
-    for (size_t i = 0; i < texts.size(); ++i) texts[i] = Label(i)->text();
-    return texts;
-  }
 
   TColorSet dialog;
   std::vector<QString> questions;
   bool answerOk = true;
 };
 
-TEST_F(ColorSetDialog, LayoutCaptionAndFonts) {
-  EXPECT_EQ(dialog.windowTitle(), "Color Setting");
-  EXPECT_EQ(dialog.size(), QSize(291, 251));
+TEST_F(ColorSetDialog, FontsResolveToInstalledFaces) {
   EXPECT_EQ(QFontInfo(dialog.font()).family(), "Liberation Sans");
   EXPECT_EQ(QFontInfo(Label(0)->font()).family(), "IPAPGothic");
-  EXPECT_EQ(QFontInfo(Label(0)->font()).pixelSize(), 13);
-  EXPECT_TRUE(Label(0)->font().bold());
-  for (const char* name : {"Image1", "Bevel1", "Bevel3", "Btn_OK", "Btn_Default", "Btn_Cancel"}) {
-    EXPECT_NE(dialog.findChild<QWidget*>(QLatin1String(name)), nullptr) << name;
-  }
-  EXPECT_EQ(Bar(1)->minimum(), -999);
-  EXPECT_EQ(Bar(1)->maximum(), 999);
-  EXPECT_EQ(Bar(4)->minimum(), 0);
-  EXPECT_EQ(Bar(4)->maximum(), 10);
 }
 
 TEST_F(ColorSetDialog, DefaultPaletteShownAndReturnedByOk) {
   PaletteParams params = kDefaultPalette;
-  const bool ok = Run(&params, [&] {
+  EXPECT_TRUE(Run(&params, [&] {
     EXPECT_EQ(Shown(), kDefaultPositions);
-    const std::array<QString, 6> expected{"-20", "280", "1.0", "1.0", "0.8", "0.2"};
-    EXPECT_EQ(Labels(), expected);
+    const char* labels[6] = {"-20", "280", "1.0", "1.0", "0.8", "0.2"};
+    for (size_t i = 0; i < 6; ++i) EXPECT_EQ(Label(i)->text(), labels[i]);
     // Double-clicking a value label changes nothing and keeps the dialog open.
     QTest::mouseDClick(Label(4), Qt::LeftButton);
     EXPECT_TRUE(dialog.isVisible());
     Click("Btn_OK");
-  });
-  EXPECT_TRUE(ok);
+  }));
+  EXPECT_EQ(params, kDefaultPalette);
+
+  // Values off the track bars' grid come back on it.
+  params.sharpStart = 1.5f;
+  params.angleStart = -20.6f;
+  EXPECT_TRUE(Run(&params, [&] {
+    EXPECT_EQ(Shown(), kDefaultPositions);
+    EXPECT_EQ(Label(2)->text(), "1.0");
+    Click("Btn_OK");
+  }));
   EXPECT_EQ(params, kDefaultPalette);
 }
 
@@ -158,22 +132,6 @@ TEST_F(ColorSetDialog, VolumeStartRoundTripsThroughOk) {
     Click("Btn_OK");
   }));
   EXPECT_EQ(params.volumeStart, 0.9f);
-  PaletteParams expected = kDefaultPalette;
-  expected.volumeStart = 0.9f;
-  EXPECT_EQ(params, expected);
-}
-
-TEST_F(ColorSetDialog, SaturationAboveOneIsShownAndReturnedAsOne) {
-  PaletteParams params = kDefaultPalette;
-  params.sharpStart = 1.5f;
-  params.angleStart = -20.6f;
-  EXPECT_TRUE(Run(&params, [&] {
-    EXPECT_EQ(Bar(2)->value(), 10);
-    EXPECT_EQ(Label(2)->text(), "1.0");
-    EXPECT_EQ(Bar(0)->value(), -20);
-    Click("Btn_OK");
-  }));
-  EXPECT_EQ(params, kDefaultPalette);
 }
 
 TEST_F(ColorSetDialog, CancelAndEscapeLeaveTheCallersValues) {
@@ -260,7 +218,7 @@ TEST_F(ColorSetDialog, PreviewShowsTheEditedRampWithoutInstallingIt) {
     checkPreview(moved);
     Click("Btn_Cancel");
   }));
-  // The top of the default ramp is 0x5500FF, its bottom row the colour of 1/234.
+  // The top of the default ramp is red 255, green 0, blue 85.
   const QImage preview = PalettePreview(kDefaultPalette, 27, 234);
   EXPECT_EQ(preview.pixel(5, 0) & 0xFFFFFF, 0xFF0055u);
   for (float x : {0.0f, 0.5f, 1.0f}) {
