@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QSlider>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -17,8 +18,8 @@
 namespace orvelle {
 namespace {
 
-// The labels are designed for the Windows proportional Gothic font; IPAPGothic has the same
-// role and metrics class on Linux.
+// The labels are designed for the Windows proportional Gothic font; IPAPGothic is its
+// counterpart on Linux.
 const QString kGothicName = QString::fromUtf8(
     "\xEF\xBC\xAD\xEF\xBC\xB3 \xEF\xBC\xB0\xE3\x82\xB4"
     "\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF");
@@ -66,14 +67,12 @@ int PositionFromValue(TrackScale scale, float v) {
   const double hi = TrackMaximum(scale);
   // Clamping before the conversion keeps huge values from overflowing the integer.
   double p = scale == TrackScale::kDegrees ? static_cast<double>(v) : static_cast<double>(v) * 10.0;
-  p = p < lo ? lo : (p > hi ? hi : p);
+  p = std::clamp(p, lo, hi);
   return static_cast<int>(scale == TrackScale::kDegrees ? std::trunc(p) : std::nearbyint(p));
 }
 
 float ValueFromPosition(TrackScale scale, int position) {
-  const int lo = TrackMinimum(scale);
-  const int hi = TrackMaximum(scale);
-  position = position < lo ? lo : (position > hi ? hi : position);
+  position = std::clamp(position, TrackMinimum(scale), TrackMaximum(scale));
   if (scale == TrackScale::kDegrees) return static_cast<float>(position);
   return static_cast<float>(position * 0.1);
 }
