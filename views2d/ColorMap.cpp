@@ -53,6 +53,22 @@ void FillDot(QImage& image, int cx, int cy, int r, QRgb color) {
   }
 }
 
+// Valid points of the whole grid whose value, divided by a non-zero normDivisor, passes. One
+// comparison per type keeps the loop free of branches over a quarter of a million points.
+template <typename Pass>
+int32_t CountPassing(const GridDataSet& d, Pass pass) {
+  const double div = d.normDivisor;
+  const double* v = &d.values[0][0];
+  constexpr int kTotal = kGridDim * kGridDim;
+  int32_t count = 0;
+  if (div == 0.0 || div == 1.0) {  // x / 1.0 is x
+    for (int k = 0; k < kTotal; ++k) count += (v[k] > kNoData) & pass(v[k]);
+  } else {
+    for (int k = 0; k < kTotal; ++k) count += (v[k] > kNoData) & pass(v[k] / div);
+  }
+  return count;
+}
+
 }  // namespace
 
 QString FormatFixed(double value, int precision, int decimals, const QString& decimalPoint) {
@@ -124,16 +140,25 @@ bool InThreshold(double x, const ThresholdTest& test) {
 }
 
 int32_t CountInThreshold(const GridDataSet& d, const ThresholdTest& test) {
-  const double div = d.normDivisor;
-  int32_t count = 0;
-  for (int x = 0; x < kGridDim; ++x) {
-    for (int y = 0; y < kGridDim; ++y) {
-      const double v = d.values[x][y];
-      if (!IsValid(v)) continue;
-      if (InThreshold(div != 0.0 ? v / div : v, test)) ++count;
-    }
+  const double v1 = test.limitV1, v2 = test.limitV2;
+  if (test.enabled == 0) return CountPassing(d, [](double) { return true; });
+  if (test.type >= 4 && v1 >= v2) return 0;
+  switch (test.type) {
+    case 0:
+      return CountPassing(d, [v1](double x) { return x < v1; });
+    case 1:
+      return CountPassing(d, [v1](double x) { return x <= v1; });
+    case 2:
+      return CountPassing(d, [v1](double x) { return x > v1; });
+    case 3:
+      return CountPassing(d, [v1](double x) { return x >= v1; });
+    case 4:
+      return CountPassing(d, [v1, v2](double x) { return v1 < x && x < v2; });
+    case 5:
+      return CountPassing(d, [v1, v2](double x) { return v1 <= x && x <= v2; });
+    default:
+      return 0;
   }
-  return count;
 }
 
 void RenderValueImage(QImage& image, const GridDataSet& d, uint8_t colourMode,

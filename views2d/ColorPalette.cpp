@@ -1,20 +1,33 @@
 #include "views2d/ColorPalette.h"
 
+#include <array>
 #include <cmath>
 
 namespace orvelle {
 namespace {
 
 PaletteParams currentParams{};
-Rgb3f lastColorF{};
+// The float form of the last colour is a function of its colour word alone, so the word is kept
+// and converted when asked for; the palette is called once per pixel.
+ColorRef lastColor = 0;
 
 constexpr float kByteToUnit = 1.0f / 255.0f;
 
-void SetLastColor(ColorRef c) {
-  lastColorF.r = static_cast<float>(RedOf(c)) * kByteToUnit;
-  lastColorF.g = static_cast<float>(GreenOf(c)) * kByteToUnit;
-  lastColorF.b = static_cast<float>(BlueOf(c)) * kByteToUnit;
+void SetLastColor(ColorRef c) { lastColor = c; }
+
+Rgb3f ToRgb3f(ColorRef c) {
+  return Rgb3f{static_cast<float>(RedOf(c)) * kByteToUnit,
+               static_cast<float>(GreenOf(c)) * kByteToUnit,
+               static_cast<float>(BlueOf(c)) * kByteToUnit};
 }
+
+// h / 60 rounded once to float for every whole hue: with the float constant 1/60 the top of the
+// default ramp would come out one step short in blue.
+constexpr std::array<float, 360> kSectorPosition = [] {
+  std::array<float, 360> u{};
+  for (int h = 0; h < 360; ++h) u[h] = static_cast<float>(h / 60.0);
+  return u;
+}();
 
 float Clamp01(float v) {
   if (!(v >= 0.0f)) return 0.0f;  // also NaN
@@ -36,11 +49,10 @@ ColorRef HsvColor(const PaletteParams& p, float x) {
   if (!std::isfinite(hue)) hue = 0.0f;
   if (hue < -1.0e6f || hue > 1.0e6f) hue = std::fmod(hue, 360.0f);
   while (hue < 0.0f) hue += 360.0f;
-  const int h = static_cast<int>(hue) % 360;
+  int h = static_cast<int>(hue);
+  if (h >= 360) h %= 360;
 
-  // h / 60 rounded once to float: with the float constant 1/60 the top of the default ramp
-  // would come out one step short in blue.
-  const float u = static_cast<float>(h / 60.0);
+  const float u = kSectorPosition[h];
   const int sector = static_cast<int>(u);
   const float f = u - static_cast<float>(sector);
   const float pv = (1.0f - s) * v;
@@ -97,18 +109,18 @@ ColorRef PaletteColor(uint8_t colourMode, ColorRef c0, ColorRef c1, float x) {
 
 Rgb3f PaletteColorF(uint8_t colourMode, ColorRef c0, ColorRef c1, float x) {
   PaletteColor(colourMode, c0, c1, x);
-  return lastColorF;
+  return ToRgb3f(lastColor);
 }
 
 void SetPaletteParams(const PaletteParams& p) { currentParams = p; }
 
 PaletteParams CurrentPaletteParams() { return currentParams; }
 
-Rgb3f LastColorF() { return lastColorF; }
+Rgb3f LastColorF() { return ToRgb3f(lastColor); }
 
 void ResetPaletteState() {
   currentParams = PaletteParams{};
-  lastColorF = Rgb3f{};
+  lastColor = 0;
 }
 
 void DrawColorBar(QImage& image, uint8_t colourMode, ColorRef c0, ColorRef c1,
