@@ -103,12 +103,9 @@ TEST(CliRender2dTest, ColormapIsTheDataThroughThePalette) {
   const QImage designed = Render({"--view", "colormap"});
   ASSERT_EQ(designed.size(), QSize(301, 301));
   ExpectColormap(designed, r);
-  const QImage sized = Render({"--view", "colormap", "--size", "120x80"});
+  const QImage sized = Render({"--view", "colormap", "--type", "1", "--size", "120x80"});
   ASSERT_EQ(sized.size(), QSize(120, 80));
-  ExpectColormap(sized, r);
-
-  const Reported slope = Report(ExamplePath("volcano_pitch5.thk"), 1);
-  ExpectColormap(Render({"--view", "colormap", "--type", "1", "--size", "90x90"}), slope);
+  ExpectColormap(sized, Report(ExamplePath("volcano_pitch5.thk"), 1));
 }
 
 TEST(CliRender2dTest, ContourIsTheTwoColourUnderlayWithLevelLines) {

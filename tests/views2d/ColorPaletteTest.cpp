@@ -108,12 +108,5 @@ TEST_F(ColorPaletteTest, ColourBarShowsTheRangeFromTopToBottom) {
   EXPECT_EQ(bar.pixel(8, 240), 0xFF010101u);
 }
 
-TEST_F(ColorPaletteTest, ColourWordConversion) {
-  EXPECT_EQ(ToQRgb(0x0000FF), 0xFFFF0000u);
-  EXPECT_EQ(ToQRgb(0xFF0000), 0xFF0000FFu);
-  EXPECT_EQ(ToQRgb(0x123456), 0xFF563412u);
-  EXPECT_EQ(FromQRgb(0xFF563412u), 0x123456u);
-}
-
 }  // namespace
 }  // namespace orvelle
