@@ -179,20 +179,21 @@ void RenderValueImage(QImage& image, const GridDataSet& d, uint8_t colourMode,
   MapAxis(d.size, w, gx);
   MapAxis(d.size, h, gy);
 
-  // Rows outer so that each scan line is written in one pass; every pixel is independent.
+  // Columns outer: a grid column is contiguous in memory, the picture fits in the cache.
   uchar* bits = image.bits();
   const qsizetype stride = image.bytesPerLine();
-  for (int j = 0; j < h; ++j) {
-    QRgb* line = reinterpret_cast<QRgb*>(bits + j * stride);
-    const int y = gy[j];
-    for (int i = 0; i < w; ++i) {
-      double v = d.values[gx[i]][y];
+  for (int i = 0; i < w; ++i) {
+    const double* column = d.values[gx[i]];
+    uchar* pixel = bits + static_cast<qsizetype>(i) * sizeof(QRgb);
+    for (int j = 0; j < h; ++j) {
+      QRgb& out = *reinterpret_cast<QRgb*>(pixel + j * stride);
+      double v = column[gy[j]];
       if (filter) {
         if (divide && IsValid(v)) v /= div;
         if (!InThreshold(v, test)) v = kNoData;
       }
       if (!IsValid(v)) {
-        line[i] = noData;
+        out = noData;
         continue;
       }
       double t;
@@ -203,7 +204,7 @@ void RenderValueImage(QImage& image, const GridDataSet& d, uint8_t colourMode,
         if (t < 0.0) t = 0.0;
         if (t > 1.0) t = 1.0;
       }
-      line[i] = ToQRgb(PaletteColor(colourMode, c0, c1, static_cast<float>(t)));
+      out = ToQRgb(PaletteColor(colourMode, c0, c1, static_cast<float>(t)));
     }
   }
 }
