@@ -1,4 +1,74 @@
+// render --view colormap|contour: the picture the window shows right after the file was opened
+// (and, with --type N, after data type N was then chosen), drawn by the same functions in the
+// same order, so that the palette the last drawing installed is the one the window would use.
 #include "cli/Cli.h"
+
+#ifdef ORVELLE_CLI_RENDER
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
+#include <cstdio>
+#include <memory>
+
+#include "data/Message.h"
+#include "views2d/ColorMap.h"
+#include "views2d/ColorPalette.h"
+#include "views2d/ColorViews.h"
+
+namespace orvelle::cli {
+namespace {
+
+bool WritePng(const QImage& image, const std::string& path) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "PNG")) {
+    ShowMessage("File write error. -> " + path);
+    return false;
+  }
+  std::FILE* f = OpenOutput(path);
+  if (f == nullptr) return false;
+  std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), f);
+  return CloseOutput(f, path);
+}
+
+}  // namespace
+
+int RunRender2d(const CliContext& context) {
+  const CliOptions& options = context.options;
+  const ViewerParams& params = context.params;
+  const int width = options.width.value_or(kColormapSize);
+  const int height = options.height.value_or(kColormapSize);
+
+  // Window start-up: the colour bars, the contour module, then a first refresh with nothing
+  // loaded (whose 3D view has no surface and so installs no palette).
+  QImage colorBar1(kColorBarWidth, kColorBar1Height, QImage::Format_RGB32);
+  QImage colorBar2(kColorBarWidth, kColorBar2Height, QImage::Format_RGB32);
+  StartColorViews(colorBar1, colorBar2, params);
+  ColorViewImages views;
+  views.colormap = QImage(width, height, QImage::Format_RGB32);
+  views.contour = QImage(width, height, QImage::Format_RGB32);
+  views.colormap.fill(Qt::white);
+  views.contour.fill(Qt::white);
+  const auto empty = std::make_unique<GridDataSet>();
+  RefreshColorViews(views, *empty, params);
+
+  // Opening the file shows data type 0.
+  RefreshColorViews(views, context.sets[0], params);
+  if (options.type != 0) {
+    // That refresh ended with the 3D surface of type 0, which installs the colour-map palette
+    // when the type holds data; choosing another type then refreshes again.
+    if (context.sets[0].active) SetPaletteParams(params.colormapPalette);
+    RefreshColorViews(views, context.sets[options.type], params);
+  }
+  return WritePng(options.view == "contour" ? views.contour : views.colormap, options.output) ? 0
+                                                                                              : 1;
+}
+
+}  // namespace orvelle::cli
+
+#else
 
 namespace orvelle::cli {
 
@@ -7,3 +77,5 @@ int RunRender2d(const CliContext&) {
 }
 
 }  // namespace orvelle::cli
+
+#endif
