@@ -296,24 +296,57 @@ void BuildSurfaceMesh(const GridDataSet& set, const RendererState& state, int pi
   }
 }
 
-PixelPos ProjectToPixel(const RendererState& state, int width, int height, Vec3f p) {
-  // Translate, scale, turn about the vertical axis, tilt, then the camera's step back along z
-  // (which an orthographic view ignores) and the orthographic box.
-  double x = p.x, y = p.y - 0.3, z = p.z;
-  const double scale = state.zoom * 0.01f;
-  x *= scale, y *= scale, z *= scale;
-  const double toDeg = 180.0 / std::numbers::pi;
-  const double turn = static_cast<float>((state.angleZ + std::numbers::pi_v<float> / 2) * toDeg) *
-                      std::numbers::pi / 180.0;
-  const double tilt = static_cast<float>(state.angleX * toDeg) * std::numbers::pi / 180.0;
-  const double x1 = x * std::cos(turn) + z * std::sin(turn);
-  const double z1 = -x * std::sin(turn) + z * std::cos(turn);
-  const double y2 = y * std::cos(tilt) - z1 * std::sin(tilt);
+WindowTransform MakeWindowTransform(const RendererState& state, int width, int height) {
+  // Translate by (0, -0.3, 0), scale, turn about the vertical axis, tilt; the camera's step back
+  // along z does not move an orthographic picture. The angles pass through single precision in
+  // degrees as they do on their way to OpenGL.
+  const double toDeg = 180.0 / std::numbers::pi, toRad = std::numbers::pi / 180.0;
+  const double turn =
+      static_cast<float>((state.angleZ + std::numbers::pi_v<float> / 2) * toDeg) * toRad;
+  const double tilt = static_cast<float>(state.angleX * toDeg) * toRad;
+  const double s = state.zoom * 0.01f;
+  const double ct = std::cos(turn), st = std::sin(turn), cx = std::cos(tilt), sx = std::sin(tilt);
   const double aspect = static_cast<float>(width) / static_cast<float>(height);
-  const double ndcX = x1 / aspect, ndcY = y2;
-  const double winX = 1.0 + (ndcX + 1.0) * 0.5 * (width - 2);
-  const double winY = 1.0 + (ndcY + 1.0) * 0.5 * (height - 2);
-  return {winX, height - winY};
+  const double kx = (width - 2) / (2.0 * aspect), ky = (height - 2) / 2.0;
+  WindowTransform t;
+  t.xx = kx * s * ct;
+  t.xz = kx * s * st;
+  t.x0 = 1.0 + (width - 2) / 2.0;
+  t.yx = ky * s * sx * st;
+  t.yy = ky * s * cx;
+  t.yz = -ky * s * sx * ct;
+  t.y0 = 1.0 + ky - ky * 0.3 * s * cx;
+  return t;
+}
+
+PixelPos ProjectToPixel(const RendererState& state, int width, int height, Vec3f p) {
+  const WindowTransform t = MakeWindowTransform(state, width, height);
+  const double wx = t.xx * p.x + t.xy * p.y + t.xz * p.z + t.x0;
+  const double wy = t.yx * p.x + t.yy * p.y + t.yz * p.z + t.y0;
+  return {wx, height - wy};
+}
+
+void KeepPixelCoveringTriangles(const std::vector<Vec3f>& positions,
+                                const std::vector<uint32_t>& triangles, const WindowTransform& t,
+                                std::vector<uint32_t>& out) {
+  out.clear();
+  std::vector<float> wx(positions.size()), wy(positions.size());
+  for (size_t i = 0; i < positions.size(); ++i) {
+    const Vec3f& p = positions[i];
+    wx[i] = static_cast<float>(t.xx * p.x + t.xy * p.y + t.xz * p.z + t.x0);
+    wy[i] = static_cast<float>(t.yx * p.x + t.yy * p.y + t.yz * p.z + t.y0);
+  }
+  // Vertices snap to 1/256 pixel at most; the float window coordinates err far less.
+  constexpr float kMargin = 1.0f / 64.0f;
+  auto holdsCentre = [](float lo, float hi) {
+    return !(std::floor(hi + kMargin - 0.5f) < std::ceil(lo - kMargin - 0.5f));
+  };
+  for (size_t k = 0; k + 2 < triangles.size(); k += 3) {
+    const uint32_t a = triangles[k], b = triangles[k + 1], c = triangles[k + 2];
+    const float x0 = std::min({wx[a], wx[b], wx[c]}), x1 = std::max({wx[a], wx[b], wx[c]});
+    const float y0 = std::min({wy[a], wy[b], wy[c]}), y1 = std::max({wy[a], wy[b], wy[c]});
+    if (holdsCentre(x0, x1) && holdsCentre(y0, y1)) out.insert(out.end(), {a, b, c});
+  }
 }
 
 }  // namespace orvelle

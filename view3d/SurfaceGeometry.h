@@ -96,12 +96,29 @@ std::vector<Rgb3f> SampleColors(const GridDataSet& set, const RendererState& sta
 void BuildSurfaceMesh(const GridDataSet& set, const RendererState& state, int pitch, int drawType,
                       const std::vector<Rgb3f>& sampleColors, SurfaceMesh& mesh);
 
+// Scene point to OpenGL window coordinates (x from the left, y from the bottom, pixel centres
+// at half-integers) for the renderer's view, projection and viewport in a width x height
+// framebuffer. The view is an orthographic one, so the map is affine.
+struct WindowTransform {
+  double xx = 0, xy = 0, xz = 0, x0 = 0;
+  double yx = 0, yy = 0, yz = 0, y0 = 0;
+};
+WindowTransform MakeWindowTransform(const RendererState& state, int width, int height);
+
 // Panel pixel (column from the left, row from the top, fractional) where a scene point appears
-// in a panel of width x height, with the renderer's view transform and viewport.
+// in a panel of width x height.
 struct PixelPos {
   double x = 0.0;
   double y = 0.0;
 };
 PixelPos ProjectToPixel(const RendererState& state, int width, int height, Vec3f p);
+
+// Copies the triangles of `triangles` (index triples into `positions`) that can cover a pixel
+// centre under `transform` into `out`, in order. A triangle whose bounding box holds no pixel
+// centre (with a margin well beyond the rasteriser's snapping) gives no fragment, so leaving
+// it out does not change the picture.
+void KeepPixelCoveringTriangles(const std::vector<Vec3f>& positions,
+                                const std::vector<uint32_t>& triangles,
+                                const WindowTransform& transform, std::vector<uint32_t>& out);
 
 }  // namespace orvelle

@@ -60,6 +60,7 @@ struct SurfaceCache {
   ShapeKey shapeKey;
   SurfaceMesh mesh;
   bool meshValid = false;
+  std::vector<uint32_t> visibleTriangles;  // this frame's triangles that reach a pixel
 } cache;
 
 const SurfaceMesh& CachedMesh(const GridDataSet& set, const PaletteParams& palette, int pitch,
@@ -115,16 +116,19 @@ void DrawIndexed(GLenum mode, const std::vector<uint32_t>& indices) {
   glDrawElements(mode, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT, indices.data());
 }
 
-void DrawSurfaceArrays(const GridDataSet& set, const PaletteParams& palette, int pitch,
-                       int drawType) {
+void DrawSurfaceArrays(int width, int height, const GridDataSet& set, const PaletteParams& palette,
+                       int pitch, int drawType) {
   const SurfaceMesh& mesh = CachedMesh(set, palette, pitch, drawType);
   if (mesh.positions.empty()) return;
+  // At fine pitches most cells are smaller than a pixel; the renderer's cost is per triangle.
+  KeepPixelCoveringTriangles(mesh.positions, mesh.planeTriangles,
+                             MakeWindowTransform(state, width, height), cache.visibleTriangles);
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_COLOR_ARRAY);
   glVertexPointer(3, GL_FLOAT, sizeof(Vec3f), mesh.positions.data());
   glColorPointer(3, GL_FLOAT, sizeof(Rgb3f), mesh.colors.data());
   DrawIndexed(GL_LINES, mesh.wireLines);
-  DrawIndexed(GL_TRIANGLES, mesh.planeTriangles);
+  DrawIndexed(GL_TRIANGLES, cache.visibleTriangles);
   DrawIndexed(GL_LINES, mesh.frameLines);
   glDisableClientState(GL_COLOR_ARRAY);
   glDisableClientState(GL_VERTEX_ARRAY);
@@ -141,6 +145,12 @@ void DrawWireImmediate(const GridDataSet& set, int p, bool lifted) {
   const int extent = DrawnExtent(set);
   for (int pass = 0; pass < 2; ++pass) {
     for (int a = 0; a <= extent; a += p) {
+      // A strip of fewer than two points draws nothing; Mesa's immediate mode then also loses
+      // the first segment of the next strip, so such strips are left out.
+      int points = 0;
+      for (int b = 0; b <= extent && points < 2; b += p)
+        points += IsValid(set.values[pass == 0 ? a : b][pass == 0 ? b : a]);
+      if (points < 2) continue;
       glBegin(GL_LINE_STRIP);
       for (int b = 0; b <= extent; b += p) {
         const int x = pass == 0 ? a : b, y = pass == 0 ? b : a;
@@ -275,7 +285,7 @@ void DrawFrame(bool immediate, int width, int height, const GridDataSet* set,
     if (immediate)
       DrawSurfaceImmediate(*set, pitch, drawType);
     else
-      DrawSurfaceArrays(*set, palette, pitch, drawType);
+      DrawSurfaceArrays(width, height, *set, palette, pitch, drawType);
     if (state.drawLabel) DrawSegments(ValueLabelSegments(*set, state), state.labelColor);
   }
 

@@ -8,7 +8,7 @@ namespace {
 PaletteParams currentParams{};
 Rgb3f lastColorF{};
 
-uint8_t ChannelByte(float channel) { return static_cast<uint8_t>(std::trunc(channel * 255.0f)); }
+uint8_t ChannelByte(float channel) { return static_cast<uint8_t>(std::trunc(channel * 255.0)); }
 
 ColorRef StoreLast(int r, int g, int b) {
   constexpr float kInv = 1.0f / 255.0f;
@@ -32,7 +32,8 @@ ColorRef HsvColor(const PaletteParams& p, float x) {
   if (!(v >= 0.0f)) v = 0.0f;
   if (v > 1.0f) v = 1.0f;
 
-  const float u = static_cast<float>(h) * (1.0f / 60.0f);
+  // The product is formed in double and stored as float: 340 degrees then gives blue 85, not 84.
+  const float u = static_cast<float>(h * (1.0 / 60.0));
   const int sector = static_cast<int>(std::trunc(u));
   const float f = u - std::trunc(u);
   const float pp = (1.0f - s) * v;
