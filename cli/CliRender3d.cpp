@@ -50,6 +50,11 @@ int RunRender3d(const CliContext& context) {
   const int height = o.height.value_or(kPanelHeight);
 
   ChoosePlatform();
+  // Qt's own notes (a missing runtime directory, a display it could not reach) would only
+  // clutter the one-line reports of this program.
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(text));
+  });
   std::unique_ptr<QGuiApplication> app;
   static int argc = 1;
   static char name[] = "orvelle-cli";
