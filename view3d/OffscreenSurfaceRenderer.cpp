@@ -1,0 +1,84 @@
+#include "view3d/OffscreenSurfaceRenderer.h"
+
+#include <QGuiApplication>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
+#include <QSurfaceFormat>
+
+#include "view3d/SurfaceRenderer.h"
+
+namespace orvelle {
+
+QSurfaceFormat SurfaceViewFormat() {
+  QSurfaceFormat format;
+  format.setRenderableType(QSurfaceFormat::OpenGL);
+  format.setProfile(QSurfaceFormat::CompatibilityProfile);
+  format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+  format.setRedBufferSize(8);
+  format.setGreenBufferSize(8);
+  format.setBlueBufferSize(8);
+  format.setDepthBufferSize(24);
+  return format;
+}
+
+OffscreenSurfaceRenderer::OffscreenSurfaceRenderer() = default;
+
+OffscreenSurfaceRenderer::~OffscreenSurfaceRenderer() {
+  if (context_ && surface_ && context_->makeCurrent(surface_.get())) {
+    fbo_.reset();
+    context_->doneCurrent();
+  }
+}
+
+bool OffscreenSurfaceRenderer::Open(int width, int height, std::string& error) {
+  fbo_.reset();
+  context_.reset();
+  surface_.reset();
+  width_ = height_ = 0;
+  if (QGuiApplication::instance() == nullptr) {
+    error = "OpenGL needs a running application object.";
+    return false;
+  }
+  const QSurfaceFormat format = SurfaceViewFormat();
+  auto context = std::make_unique<QOpenGLContext>();
+  context->setFormat(format);
+  auto surface = std::make_unique<QOffscreenSurface>();
+  surface->setFormat(format);
+  surface->create();
+  if (!context->create() || !surface->isValid() || !context->makeCurrent(surface.get())) {
+    error =
+        "OpenGL is not available on this display (the 3D view needs an X server with "
+        "OpenGL; run under xvfb-run when there is no screen).";
+    return false;
+  }
+  QOpenGLFramebufferObjectFormat fboFormat;
+  fboFormat.setAttachment(QOpenGLFramebufferObject::Depth);
+  fboFormat.setInternalTextureFormat(0x8058);  // GL_RGBA8
+  auto fbo = std::make_unique<QOpenGLFramebufferObject>(width, height, fboFormat);
+  if (!fbo->isValid()) {
+    context->doneCurrent();
+    error = "Cannot create an OpenGL picture of " + std::to_string(width) + " x " +
+            std::to_string(height) + " pixels.";
+    return false;
+  }
+  context->doneCurrent();
+  surface_ = std::move(surface);
+  context_ = std::move(context);
+  fbo_ = std::move(fbo);
+  width_ = width;
+  height_ = height;
+  return true;
+}
+
+QImage OffscreenSurfaceRenderer::Render(const std::function<void(int, int)>& draw) {
+  if (!fbo_ || !context_->makeCurrent(surface_.get())) return {};
+  fbo_->bind();
+  draw(width_, height_);
+  QImage image = ReadFramePixels(width_, height_);
+  fbo_->release();
+  context_->doneCurrent();
+  return image;
+}
+
+}  // namespace orvelle

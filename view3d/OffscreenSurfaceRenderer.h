@@ -1,0 +1,48 @@
+// An OpenGL context on an offscreen surface with a framebuffer object of a fixed size: draws
+// the 3D view without a window (copies in tests, the command line, benchmarks).
+#pragma once
+
+#include <QImage>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QOffscreenSurface;
+class QOpenGLContext;
+class QOpenGLFramebufferObject;
+class QSurfaceFormat;
+
+namespace orvelle {
+
+class OffscreenSurfaceRenderer {
+ public:
+  OffscreenSurfaceRenderer();
+  ~OffscreenSurfaceRenderer();
+  OffscreenSurfaceRenderer(const OffscreenSurfaceRenderer&) = delete;
+  OffscreenSurfaceRenderer& operator=(const OffscreenSurfaceRenderer&) = delete;
+
+  // Creates the context and a width x height framebuffer (RGBA, depth). Needs a
+  // QGuiApplication. False, with a one-line reason in `error` and no message shown, when the
+  // platform offers no OpenGL (no display) or the framebuffer cannot be made.
+  bool Open(int width, int height, std::string& error);
+
+  // Makes the context current with the framebuffer bound, calls draw(width, height), reads the
+  // whole framebuffer back and releases the context. A null image when Open did not succeed.
+  QImage Render(const std::function<void(int width, int height)>& draw);
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+
+ private:
+  std::unique_ptr<QOffscreenSurface> surface_;
+  std::unique_ptr<QOpenGLContext> context_;
+  std::unique_ptr<QOpenGLFramebufferObject> fbo_;
+  int width_ = 0;
+  int height_ = 0;
+};
+
+// The surface format of the 3D view: double-buffered RGBA, 8 bits a channel, with a depth
+// buffer, fixed-function OpenGL (compatibility profile).
+QSurfaceFormat SurfaceViewFormat();
+
+}  // namespace orvelle
