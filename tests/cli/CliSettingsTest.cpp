@@ -24,7 +24,8 @@ std::string SettingsWithDivisor(const char* divisor) {
 TEST(CliSettings, TheFileSetsTheNormalisationEvenInACommaLocale) {
   TempDir dir;
   const std::string path = dir.Write("setting.dat", SettingsWithDivisor("2.500"));
-  const std::vector<std::string> locale = {"LOCPATH=" ORVELLE_TEST_LOCALE_DIR, "LC_ALL=de_DE.UTF-8"};
+  const std::vector<std::string> locale = {"LOCPATH=" ORVELLE_TEST_LOCALE_DIR,
+                                           "LC_ALL=de_DE.UTF-8"};
   for (const auto& env : {std::vector<std::string>{}, locale}) {
     const test::CliResult r =
         RunCliProcess({"info", ExamplePath("volcano_pitch5.thk"), "--settings", path}, "", env);

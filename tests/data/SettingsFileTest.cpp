@@ -260,7 +260,7 @@ TEST(SettingsFileRead, AFailingGroupAssignsNothingEarlierGroupsKeepTheirValues) 
   ViewerParams read = DesignedParams();
   EXPECT_EQ(LoadParameter(dir.Write("setting.dat", text), read), -1);
   EXPECT_EQ(messages.Only(), "Parameter read error.(Grid No.3)");
-  EXPECT_EQ(read.roiSize[1], changed.roiSize[1]);      // the ROI group before it
+  EXPECT_EQ(read.roiSize[1], changed.roiSize[1]);       // the ROI group before it
   EXPECT_EQ(read.gridShow, DesignedParams().gridShow);  // its own group
   EXPECT_EQ(read.gridSize, DesignedParams().gridSize);
 }
@@ -273,7 +273,8 @@ TEST(SettingsFileRead, RefusesOverlongKeysAndNumbersOutOfRange) {
   const std::vector<Case> cases = {
       {"Colormap:", std::string(64, 'K'), "Parameter read error.(Colormap)"},
       {"FilterSize: 3", "FilterSize: 99999999999", "Parameter read error.(Filter Size)"},
-      {"NormalizeVal_1: 1.000", "NormalizeVal_1: 1e999", "Parameter read error.(Normalize Divisor No.1)"},
+      {"NormalizeVal_1: 1.000", "NormalizeVal_1: 1e999",
+       "Parameter read error.(Normalize Divisor No.1)"},
       {"RangeArea_V1: 0.00", "RangeArea_V1: nan", "Parameter read error.(Range Area V1)"},
   };
   TempDir dir;
@@ -313,7 +314,8 @@ TEST(SettingsFileSave, ReplacesTheFileWholeAndLeavesNoTemporaryFile) {
   ASSERT_EQ(stat(path.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0640u);
   int files = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path())) ++files;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+    ++files;
   EXPECT_EQ(files, 1);
 }
 
