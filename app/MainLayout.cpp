@@ -199,11 +199,11 @@ void TForm1::BuildGroupBoxes() {
   GroupBox1 = AddGroup(this, "GroupBox1", "Colormap Setting", 116, 316, 133, 55);
   AddCaption(GroupBox1, "Max:", 6, 16);
   Shp_Color_Max = AddSwatch(GroupBox1, "Shp_Color_Max", 0xFFFFFF, 34, 16, 1);
-  AddCaption(GroupBox1, "Min:", 58, 16);
-  Shp_Color_Min = AddSwatch(GroupBox1, "Shp_Color_Min", 0x000000, 82, 16, 0);
+  AddCaption(GroupBox1, "Min:", 56, 16);
+  Shp_Color_Min = AddSwatch(GroupBox1, "Shp_Color_Min", 0x000000, 81, 16, 0);
   AddCaption(GroupBox1, "Back:", 6, 35);
-  Shp_Color_Back = AddSwatch(GroupBox1, "Shp_Color_Back", 0xFF0000, 34, 35, 2);
-  Chk_Colormap = AddCheck(GroupBox1, "Chk_Colormap", "Colormap", 56, 34, 74, true);
+  Shp_Color_Back = AddSwatch(GroupBox1, "Shp_Color_Back", 0xFF0000, 38, 35, 2);
+  Chk_Colormap = AddCheck(GroupBox1, "Chk_Colormap", "Colormap", 56, 34, 76, true);
   Chk_CM_DrawContour = AddCheck(GroupBox1, "Chk_CM_DrawContour", "Draw Contour", 56, 14, 74, false);
   Chk_CM_DrawContour->hide();
   QLabel* countCaption = AddCaption(GroupBox1, "Count:", 102, 16);
@@ -216,17 +216,17 @@ void TForm1::BuildGroupBoxes() {
   const QStringList roiTypes = {QString::fromUtf8("○"), QString::fromUtf8("□")};
   const QStringList digits = {"0", "1", "2", "3", "4", "5"};
   AddCaption(GroupBox7, "Type:", 6, 16);
-  Cmb_ROI_Type_1 = AddCombo(GroupBox7, "Cmb_ROI_Type_1", roiTypes, 34, 13, 40);
-  Cmb_ROI_Type_2 = AddCombo(GroupBox7, "Cmb_ROI_Type_2", roiTypes, 34, 13, 40);
+  Cmb_ROI_Type_1 = AddCombo(GroupBox7, "Cmb_ROI_Type_1", roiTypes, 37, 13, 40);
+  Cmb_ROI_Type_2 = AddCombo(GroupBox7, "Cmb_ROI_Type_2", roiTypes, 37, 13, 40);
   AddCaption(GroupBox7, "F-Dig:", 80, 16);
-  Cmb_ROI_FDigit_1 = AddCombo(GroupBox7, "Cmb_ROI_FDigit_1", digits, 112, 13, 38);
-  Cmb_ROI_FDigit_2 = AddCombo(GroupBox7, "Cmb_ROI_FDigit_2", digits, 112, 13, 38);
+  Cmb_ROI_FDigit_1 = AddCombo(GroupBox7, "Cmb_ROI_FDigit_1", digits, 115, 13, 36);
+  Cmb_ROI_FDigit_2 = AddCombo(GroupBox7, "Cmb_ROI_FDigit_2", digits, 115, 13, 36);
   AddCaption(GroupBox7, "Size:", 6, 37);
-  Lbl_ROI_Size_1 = AddNumLabel(GroupBox7, "Lbl_ROI_Size_1", "30", 34, 37, 30, 5);
-  Lbl_ROI_Size_2 = AddNumLabel(GroupBox7, "Lbl_ROI_Size_2", "30", 34, 37, 30, 5);
-  AddCaption(GroupBox7, "Color:", 80, 37);
-  Shp_ROI_Color_1 = AddSwatch(GroupBox7, "Shp_ROI_Color_1", 0x0000FF, 112, 37, 30);
-  Shp_ROI_Color_2 = AddSwatch(GroupBox7, "Shp_ROI_Color_2", 0xFF0000, 132, 37, 31);
+  Lbl_ROI_Size_1 = AddNumLabel(GroupBox7, "Lbl_ROI_Size_1", "30", 34, 37, 26, 5);
+  Lbl_ROI_Size_2 = AddNumLabel(GroupBox7, "Lbl_ROI_Size_2", "30", 34, 37, 26, 5);
+  AddCaption(GroupBox7, "Color:", 70, 37);
+  Shp_ROI_Color_1 = AddSwatch(GroupBox7, "Shp_ROI_Color_1", 0x0000FF, 104, 37, 30);
+  Shp_ROI_Color_2 = AddSwatch(GroupBox7, "Shp_ROI_Color_2", 0xFF0000, 124, 37, 31);
   Cmb_ROI_Type_2->hide();
   Cmb_ROI_FDigit_2->hide();
   Lbl_ROI_Size_2->hide();
@@ -239,20 +239,20 @@ void TForm1::BuildGroupBoxes() {
   Chk_CopyColormap = AddCheck(GroupBox6, "Chk_CopyColormap", "Copy CM", 6, 32, 86, true);
 
   GroupBox3 = AddGroup(this, "GroupBox3", "Line Graph Setting", 8, 616, 305, 49);
-  Chk_LG_LineSel01_Y = AddCheck(GroupBox3, "Chk_LG_LineSel01_Y", "X:", 6, 14, 32, false);
-  Shp_LG_LSub01 = AddSwatch(GroupBox3, "Shp_LG_LSub01", 0xFF8080, 38, 16, 4);
-  Chk_LG_LineSel01_X = AddCheck(GroupBox3, "Chk_LG_LineSel01_X", "Y:", 60, 14, 32, false);
-  Shp_LG_Line01 = AddSwatch(GroupBox3, "Shp_LG_Line01", 0x0000FF, 92, 16, 3);
+  Chk_LG_LineSel01_Y = AddCheck(GroupBox3, "Chk_LG_LineSel01_Y", "X:", 4, 14, 32, false);
+  Shp_LG_LSub01 = AddSwatch(GroupBox3, "Shp_LG_LSub01", 0xFF8080, 36, 16, 4);
+  Chk_LG_LineSel01_X = AddCheck(GroupBox3, "Chk_LG_LineSel01_X", "Y:", 54, 14, 32, false);
+  Shp_LG_Line01 = AddSwatch(GroupBox3, "Shp_LG_Line01", 0x0000FF, 86, 16, 3);
   Chk_LG_LineSel01_X->setEnabled(false);
   Chk_LG_LineSel01_Y->setEnabled(false);
-  AddCaption(GroupBox3, "Back:", 114, 16);
-  Shp_LG_Back = AddSwatch(GroupBox3, "Shp_LG_Back", 0x000000, 142, 16, 10);
-  AddCaption(GroupBox3, "Axis:", 162, 16);
-  Shp_LG_Axis = AddSwatch(GroupBox3, "Shp_LG_Axis", 0xFFFFFF, 188, 16, 11);
-  AddCaption(GroupBox3, "Sub:", 208, 16);
-  Shp_LG_Sub = AddSwatch(GroupBox3, "Shp_LG_Sub", 0x646464, 232, 16, 12);
-  AddCaption(GroupBox3, "Label:", 252, 16);
-  Shp_LG_Label = AddSwatch(GroupBox3, "Shp_LG_Label", 0xFFFFFF, 284, 16, 13);
+  AddCaption(GroupBox3, "Back:", 106, 16);
+  Shp_LG_Back = AddSwatch(GroupBox3, "Shp_LG_Back", 0x000000, 137, 16, 10);
+  AddCaption(GroupBox3, "Axis:", 156, 16);
+  Shp_LG_Axis = AddSwatch(GroupBox3, "Shp_LG_Axis", 0xFFFFFF, 183, 16, 11);
+  AddCaption(GroupBox3, "Sub:", 202, 16);
+  Shp_LG_Sub = AddSwatch(GroupBox3, "Shp_LG_Sub", 0x646464, 228, 16, 12);
+  AddCaption(GroupBox3, "Label:", 247, 16);
+  Shp_LG_Label = AddSwatch(GroupBox3, "Shp_LG_Label", 0xFFFFFF, 281, 16, 13);
   Chk_LG_DrawLegend = AddCheck(GroupBox3, "Chk_LG_DrawLegend", "Show Legend", 6, 31, 100, false);
   Chk_LG_BoldLine = AddCheck(GroupBox3, "Chk_LG_BoldLine", "Bold Line", 114, 31, 90, false);
   lineSelX = {Chk_LG_LineSel01_X};
@@ -289,7 +289,7 @@ void TForm1::Build3DArea() {
 
   GroupBox5 = AddGroup(this, "GroupBox5", "Option Setting", 600, 584, 217, 85);
   AddCaption(GroupBox5, "Back:", 6, 16);
-  Shp_3D_Back = AddSwatch(GroupBox5, "Shp_3D_Back", 0x000000, 36, 16, 20);
+  Shp_3D_Back = AddSwatch(GroupBox5, "Shp_3D_Back", 0x000000, 38, 16, 20);
   AddCaption(GroupBox5, "Axis:", 58, 16);
   Shp_3D_Axis = AddSwatch(GroupBox5, "Shp_3D_Axis", 0x0000FF, 86, 16, 21);
   Tkb_3D_LabelSize = AddTrackBar(GroupBox5, "Tkb_3D_LabelSize", 1, 10, 3, 110, 13, 78);
@@ -303,7 +303,7 @@ void TForm1::Build3DArea() {
   Chk_3D_DrawSide = AddCheck(GroupBox5, "Chk_3D_DrawSide", "Side", 110, 49, 58, true);
   Shp_3D_Side = AddSwatch(GroupBox5, "Shp_3D_Side", 0x646464, 170, 51, 22);
   AddCaption(GroupBox5, "Draw Pitch:", 6, 67);
-  Lbl_3D_DrawPitch = AddNumLabel(GroupBox5, "Lbl_3D_DrawPitch", "5", 62, 67, 20, 0, false);
+  Lbl_3D_DrawPitch = AddNumLabel(GroupBox5, "Lbl_3D_DrawPitch", "5", 68, 67, 16, 0, false);
   Tkb_3D_DrawPitch = AddTrackBar(GroupBox5, "Tkb_3D_DrawPitch", 1, 50, 5, 88, 64, 122);
 }
 
@@ -314,7 +314,7 @@ void TForm1::BuildBottomRow() {
   Btn_Paste = AddButton(this, "Btn_Paste", "Paste", 64, 681, 50, 28);
   Chk_Spline_Enable = AddCheck(this, "Chk_Spline_Enable", "Spline", 120, 679, 64, false);
   AddCaption(this, "Order:", 124, 695);
-  Lbl_Spline_Order = AddNumLabel(this, "Lbl_Spline_Order", "3", 158, 695, 14, 40);
+  Lbl_Spline_Order = AddNumLabel(this, "Lbl_Spline_Order", "3", 160, 695, 12, 40);
   Lbl_Spline_Order->setEnabled(false);
   AddCaption(this, "Data:", 192, 686);
   Cmb_DataType = AddCombo(this, "Cmb_DataType", {}, 224, 684, 129);
@@ -337,11 +337,11 @@ void TForm1::BuildSidePanel() {
   AddCaption(GroupBox11, "Size:", 96, 16);
   Lbl_Grid_Size = AddNumLabel(GroupBox11, "Lbl_Grid_Size", "10", 124, 16, 30, 10);
   AddCaption(GroupBox11, "Inner:", 6, 33);
-  Shp_Grid_Inner = AddSwatch(GroupBox11, "Shp_Grid_Inner", 0xFF8080, 38, 33, 0);
+  Shp_Grid_Inner = AddSwatch(GroupBox11, "Shp_Grid_Inner", 0xFF8080, 39, 33, 0);
   AddCaption(GroupBox11, "Outer:", 62, 33);
-  Shp_Grid_Outer = AddSwatch(GroupBox11, "Shp_Grid_Outer", 0x404040, 96, 33, 0);
-  AddCaption(GroupBox11, "Min:", 120, 33);
-  Shape1 = AddSwatch(GroupBox11, "Shape1", 0x000000, 146, 33, 0);
+  Shp_Grid_Outer = AddSwatch(GroupBox11, "Shp_Grid_Outer", 0x404040, 97, 33, 0);
+  AddCaption(GroupBox11, "Min:", 122, 33);
+  Shape1 = AddSwatch(GroupBox11, "Shape1", 0x000000, 147, 33, 0);
   AddCaption(GroupBox11, "Pitch X:", 6, 49);
   Lbl_Grid_XPitch = AddNumLabel(GroupBox11, "Lbl_Grid_XPitch", "10", 54, 49, 30, 11);
   AddCaption(GroupBox11, "Pitch Y:", 96, 49);
@@ -365,11 +365,11 @@ void TForm1::BuildSidePanel() {
   Lbl_Tick_Width = AddNumLabel(GroupBox12, "Lbl_Tick_Width", "1", 146, 47, 30, 33);
 
   GroupBox9 = AddGroup(this, "GroupBox9", "Threshold Range Area", 840, 159, 193, 54);
-  AddCaption(GroupBox9, "Type:", 6, 17);
+  AddCaption(GroupBox9, "Type:", 4, 17);
   Cmb_RangeArea_Type =
       AddCombo(GroupBox9, "Cmb_RangeArea_Type",
-               {"<V1", "<=V1", ">V1", ">=V1", "V1< x <V2", "V1<= x <=V2"}, 36, 14, 100);
-  Chk_RangeFilter = AddCheck(GroupBox9, "Chk_RangeFilter", "Filter", 142, 15, 48, false);
+               {"<V1", "<=V1", ">V1", ">=V1", "V1< x <V2", "V1<= x <=V2"}, 33, 14, 106);
+  Chk_RangeFilter = AddCheck(GroupBox9, "Chk_RangeFilter", "Filter", 141, 15, 51, false);
   AddCaption(GroupBox9, "V1:", 6, 37);
   Lbl_RangeArea_V1 = AddNumLabel(GroupBox9, "Lbl_RangeArea_V1", "0.00", 26, 37, 62, 20);
   AddCaption(GroupBox9, "V2:", 96, 37);

@@ -22,9 +22,15 @@ TForm1::TForm1(const QString& exeDirOverride, QWidget* parent)
       params(DesignedParams()) {
   setObjectName("Form1");
   setWindowTitle(QString::fromLatin1(kDesignedCaption));
+  // A 12-pixel proportional face with Arial's metrics, so the designed captions fit their places.
   QFont uiFont = font();
+  uiFont.setFamilies({"Arial", "Liberation Sans", "Helvetica"});
   uiFont.setPixelSize(12);
   setFont(uiFont);
+  // Group box titles sit on the frame line, leaving the inside to the controls.
+  setStyleSheet(
+      "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
+      "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }");
   setFixedSize(kClientWidth, kClientHeight);
   BuildLayout();
   ConnectHandlers();
