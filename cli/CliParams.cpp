@@ -1,15 +1,13 @@
 // Viewer settings for the command line: designed start values or a settings file, then overrides.
 #include "cli/Cli.h"
-#include "data/Message.h"
+#include "data/SettingsFile.h"
 
 namespace orvelle::cli {
 
 bool PrepareParams(const CliOptions& o, ViewerParams& p) {
   p = DesignedParams();
-  if (o.settings) {
-    ShowMessage("--settings is not available in this build.");
-    return false;
-  }
+  // Settings the file does not reach keep the designed values, as in the window.
+  if (o.settings && LoadParameter(*o.settings, p) != 1) return false;
   if (o.noFill) p.autoFill = 0;
   if (o.spline) {
     p.splineEnable = 1;

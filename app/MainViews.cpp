@@ -1,0 +1,137 @@
+// Every call from the window into the views. Each view is wired in here, in one place; until a
+// view is part of the program its calls do nothing. The handlers below only forward to views.
+#include <QCheckBox>
+#include <QMenu>
+#include <QSlider>
+
+#include "app/Main.h"
+
+namespace orvelle {
+
+// Colour palette and colour bars.
+void TForm1::DrawColorBars() {}
+void TForm1::DrawColorBar1() {}
+void TForm1::EditColormapPalette() {}
+
+// Colour map, with its labels, grid points, tick marks (tickShapes) and then the ROIs.
+void TForm1::DrawColormapView() {}
+void TForm1::UpdateRoiView() {}
+void TForm1::CopyRoiTable() {}
+void TForm1::SaveRoiTable() {}
+
+// Contour map.
+void TForm1::InitContourView() {}
+void TForm1::SetContourLevels(int) {}
+void TForm1::DrawContourView() {}
+
+// Line graph and the cross-section cursor on the colour map.
+void TForm1::InitLineGraphView() {}
+void TForm1::DrawLineGraphView() {}
+void TForm1::PrepareLineGraphSeries(int) {}
+void TForm1::PlaceCursorAtCentre() {}
+void TForm1::ApplyLineGraphSeriesColors(int) {}
+void TForm1::ApplyLineGraphColors() {}
+
+// 3D view.
+void TForm1::Init3DView() {}
+void TForm1::Draw3DView() {}
+void TForm1::Apply3DColors() {}
+void TForm1::Apply3DViewValues() {}
+void TForm1::Apply3DOptions() {}
+void TForm1::ReleaseRenderer() {}
+
+// Pictures to the clipboard.
+void TForm1::CopyViewImage(int) {}
+
+void TForm1::Img_ColorMapMouseDown(const MouseEventInfo& info) {
+  if (!ShownDataSet().active) return;
+  if (info.button == Qt::RightButton && !info.ctrl) {
+    // The menu's items act on the colour map (Tag 0) and only when there are data.
+    for (QAction* item : {Pmn_CopyImage, Pmn_CopyROI, Pmn_SaveROI, Pmn_RangeReset}) {
+      SetTag(item, 0);
+      item->setEnabled(ShownDataSet().active);
+    }
+    Pmn_Menu->popup(Img_ColorMap->mapToGlobal(QPoint(info.x, info.y)));
+  }
+}
+
+void TForm1::Img_ColorMapMouseMove(const MouseEventInfo&) {}
+void TForm1::Img_ColorMapMouseUp(const MouseEventInfo&) {}
+
+void TForm1::Chk_LG_DrawDataClick() {
+  GetParam();
+  DrawLineGraphView();
+}
+
+void TForm1::Chk_LG_DrawLegendClick() {
+  GetParam();
+  if (ShownDataSet().active) DrawLineGraphView();
+}
+
+void TForm1::Chk_LG_BoldLineClick() {
+  GetParam();
+  if (ShownDataSet().active) DrawLineGraphView();
+}
+
+void TForm1::Chk_CopyColormapClick() {
+  if (applyingParams) return;
+  GetParam();
+  DrawContourView();
+}
+
+void TForm1::Chk_CM_DrawContourClick() {
+  if (applyingParams) return;
+  GetParam();
+  DrawColorBar1();
+  DrawColormapView();
+}
+
+void TForm1::Cmb_ROI_Change() {
+  GetParam();
+  UpdateRoiView();
+}
+
+void TForm1::Chk_3D_OptionClick() {
+  if (applyingParams) return;
+  GetParam();
+  Tkb_3D_LabelSize->setEnabled(Chk_3D_DrawLabel->isChecked());
+  Apply3DOptions();
+  Draw3DView();
+}
+
+void TForm1::Rdo_3D_DrawTypeClick() {
+  if (!applyingParams) Draw3DView();
+}
+
+void TForm1::Tkb_AngleChange() {
+  GetParam();
+  Lbl_3D_XAngle->setText(QString::number(Tkb_3D_X->value() * 0.1, 'f', 1));
+  Lbl_3D_ZAngle->setText(QString::number(Tkb_3D_Z->value() * 0.1, 'f', 1));
+  Apply3DViewValues();
+  Draw3DView();
+}
+
+void TForm1::Tkb_RatioZoomChange() {
+  GetParam();
+  Lbl_3D_Ratio->setText(QString::number(Tkb_3D_Ratio->value() * 0.1, 'f', 1));
+  Lbl_3D_Zoom->setText(QString::number(Tkb_3D_Zoom->value(), 'f', 1));
+  Apply3DViewValues();
+  Draw3DView();
+}
+
+void TForm1::Tkb_3D_DrawPitchChange() {
+  if (applyingParams) return;
+  GetParam();
+  Lbl_3D_DrawPitch->setText(QString::number(Tkb_3D_DrawPitch->value()));
+  Draw3DView();
+}
+
+void TForm1::Tkb_3D_LabelSizeChange() {
+  if (applyingParams) return;
+  GetParam();
+  Lbl_3D_LabelSize->setText(QString::number(Tkb_3D_LabelSize->value()));
+  Apply3DOptions();
+  Draw3DView();
+}
+
+}  // namespace orvelle

@@ -1,0 +1,106 @@
+#include "platform/Dialogs.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "data/Message.h"
+#include "platform/Controls.h"
+
+namespace orvelle {
+namespace {
+
+std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogSpec& spec, bool save) {
+  QFileDialog dialog(parent);
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setNameFilter(ToQtFilter(spec.filter));
+  dialog.setDefaultSuffix(spec.defaultExtension);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !spec.confirmOverwrite);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front();
+}
+
+}  // namespace
+
+DialogHooks& PlatformHooks() {
+  static DialogHooks hooks;
+  return hooks;
+}
+
+QString ToQtFilter(const QString& filter) {
+  const QStringList parts = filter.split('|');
+  QStringList filters;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    QString pattern = parts[i + 1];
+    pattern.replace(';', ' ');
+    filters << parts[i] + " (" + pattern + ")";
+  }
+  return filters.join(";;");
+}
+
+std::optional<QString> ShowOpenDialog(QWidget* parent, const FileDialogSpec& spec) {
+  if (PlatformHooks().openFile) return PlatformHooks().openFile(spec);
+  return RunFileDialog(parent, spec, false);
+}
+
+std::optional<QString> ShowSaveDialog(QWidget* parent, const FileDialogSpec& spec) {
+  if (PlatformHooks().saveFile) return PlatformHooks().saveFile(spec);
+  return RunFileDialog(parent, spec, true);
+}
+
+std::optional<ColorRef> ShowColorDialog(QWidget* parent, ColorRef initial) {
+  if (PlatformHooks().chooseColor) return PlatformHooks().chooseColor(initial);
+  const QColor chosen = QColorDialog::getColor(ToQColor(initial), parent);
+  if (!chosen.isValid()) return std::nullopt;
+  return ToColorRef(chosen);
+}
+
+void ShowMessageBox(const QString& caption, const QString& text) {
+  if (PlatformHooks().messageBox) {
+    PlatformHooks().messageBox(caption, text);
+    return;
+  }
+  QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok,
+                  QApplication::activeWindow());
+  box.exec();
+}
+
+bool AskQuestion(const QString& caption, const QString& text, QuestionButtons buttons) {
+  if (PlatformHooks().question) return PlatformHooks().question(caption, text, buttons);
+  const bool okCancel = buttons == QuestionButtons::OkCancel;
+  const auto yes = okCancel ? QMessageBox::Ok : QMessageBox::Yes;
+  const auto no = okCancel ? QMessageBox::Cancel : QMessageBox::No;
+  QMessageBox box(QMessageBox::Question, caption, text, yes | no, QApplication::activeWindow());
+  return box.exec() == yes;
+}
+
+QString ClipboardText() {
+  if (PlatformHooks().clipboardText) return PlatformHooks().clipboardText();
+  return QApplication::clipboard()->text();
+}
+
+void SetClipboardText(const QString& text) {
+  if (PlatformHooks().setClipboardText) return PlatformHooks().setClipboardText(text);
+  QApplication::clipboard()->setText(text);
+}
+
+QImage ClipboardImage() {
+  if (PlatformHooks().clipboardImage) return PlatformHooks().clipboardImage();
+  return QApplication::clipboard()->image();
+}
+
+void SetClipboardImage(const QImage& image) {
+  if (PlatformHooks().setClipboardImage) return PlatformHooks().setClipboardImage(image);
+  QApplication::clipboard()->setImage(image);
+}
+
+void InstallMessageBoxHandler() {
+  SetMessageHandler([](const std::string& text) {
+    ShowMessageBox(QString::fromLatin1(kApplicationTitle), QString::fromStdString(text));
+  });
+}
+
+}  // namespace orvelle

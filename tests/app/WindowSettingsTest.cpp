@@ -1,0 +1,123 @@
+// The settings file as the window uses it: values kept from one run to the next, a flag stored as
+// 2, a short file replaced at start-up, a read-only program directory, a file that can be neither
+// read nor created, and a failed save at close.
+#include <unistd.h>
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QStandardPaths>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+
+#include "WindowFixture.h"
+#include "data/SettingsFile.h"
+
+namespace orvelle::test {
+namespace {
+
+class WindowSettings : public WindowTest {
+ protected:
+  void TearDown() override {
+    WindowTest::TearDown();
+    qunsetenv("XDG_CONFIG_HOME");
+  }
+
+  // A directory in which no file can be created, for any user.
+  QString UnwritableDir() {
+    const std::string readOnly = dir.File("readonly");
+    std::filesystem::create_directory(readOnly);
+    std::filesystem::permissions(
+        readOnly, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    if (access(readOnly.c_str(), W_OK) != 0) return QString::fromStdString(readOnly) + '/';
+    return "/proc/";  // the superuser may write anywhere but there
+  }
+};
+
+TEST_F(WindowSettings, ValuesComeBackAtTheNextStart) {
+  MakeWindow();
+  Find<QCheckBox>("Chk_Filter")->click();
+  TypeIntoLabel("Lbl_FilterSize", QString("9"));
+  TypeIntoLabel("Lbl_Grid_Size", QString("7"));
+  TypeIntoLabel("Lbl_RangeArea_V1", QString("-2.50"));
+  Find<QCheckBox>("Chk_3D_DrawSide")->click();
+  PickColor("Shp_Grid_Outer", 0x00A0B0);
+  window->close();
+  const ViewerParams saved = window->Params();
+  window.reset();
+
+  TForm1& again = MakeWindow();
+  EXPECT_TRUE(messages.Messages().empty()) << messages.Only();
+  EXPECT_EQ(FormatSettings(again.Params()), FormatSettings(saved));
+  EXPECT_TRUE(Find<QCheckBox>("Chk_Filter")->isChecked());
+  EXPECT_TRUE(Find<QWidget>("Lbl_FilterSize")->isEnabled());
+  EXPECT_EQ(Find<QLabel>("Lbl_FilterSize")->text(), "9");
+  EXPECT_EQ(Find<QLabel>("Lbl_Grid_Size")->text(), "7");
+  EXPECT_EQ(Find<QLabel>("Lbl_RangeArea_V1")->text(), "-2.50");
+  EXPECT_FALSE(Find<QCheckBox>("Chk_3D_DrawSide")->isChecked());
+  EXPECT_EQ(Find<ColorShape>("Shp_Grid_Outer")->BrushColor(), 0x00A0B0u);
+}
+
+TEST_F(WindowSettings, AFlagStoredAsTwoReadsAsOff) {
+  std::string text = FormatSettings(DesignedParams());
+  text.replace(text.find("3D_DrawFrame: 1"), 15, "3D_DrawFrame: 2");
+  dir.Write("setting.dat", text);
+  TForm1& form = MakeWindow();
+  EXPECT_TRUE(messages.Messages().empty());
+  EXPECT_FALSE(Find<QCheckBox>("Chk_3D_DrawFrame")->isChecked());
+  EXPECT_EQ(form.Params().d3DrawFrame, 0);
+}
+
+TEST_F(WindowSettings, AShortFileIsReportedAndReplacedByTheDesignedValues) {
+  ViewerParams changed = DesignedParams();
+  changed.autoFill = 0;
+  changed.gridSize = 44;
+  std::string text = FormatSettings(changed);
+  size_t end = 0;
+  for (int line = 0; line < 40; ++line) end = text.find('\n', end) + 1;
+  dir.Write("setting.dat", text.substr(0, end));
+
+  TForm1& form = MakeWindow();
+  EXPECT_EQ(messages.Only(), "Parameter read error.(X/Y Line Color No.0)");
+  EXPECT_FALSE(form.TerminateRequested());
+  // The lines read before the failure never reach the controls; file and controls agree.
+  EXPECT_TRUE(Find<QCheckBox>("Chk_AutoFill")->isChecked());
+  EXPECT_EQ(ReadFile(SettingsFile()), FormatSettings(DesignedParams()));
+  EXPECT_EQ(FormatSettings(form.Params()), FormatSettings(DesignedParams()));
+}
+
+TEST_F(WindowSettings, AReadOnlyProgramDirectoryUsesTheUserConfigDirectory) {
+  qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(dir.File("config")));
+  const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+  ASSERT_TRUE(config.startsWith(QString::fromStdString(dir.File("config"))));
+
+  TForm1& form = MakeWindow(UnwritableDir());
+  EXPECT_FALSE(form.TerminateRequested());
+  EXPECT_TRUE(messages.Messages().empty()) << messages.Only();
+  EXPECT_EQ(form.SettingsPath(), config + "/setting.dat");
+  EXPECT_EQ(ReadFile(form.SettingsPath().toStdString()), FormatSettings(DesignedParams()));
+}
+
+TEST_F(WindowSettings, NoPlaceForTheFileEndsTheProgram) {
+  qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(dir.Write("not-a-directory", "")));
+  TForm1& form = MakeWindow(UnwritableDir());
+  EXPECT_TRUE(form.TerminateRequested());
+  EXPECT_EQ(messages.Only(), "<SaveParameter> File open error.");
+}
+
+TEST_F(WindowSettings, AFailedSaveAtCloseIsReportedAndTheWindowStillCloses) {
+  const std::string home = dir.File("home");
+  std::filesystem::create_directory(home);
+  TForm1& form = MakeWindow(QString::fromStdString(home));
+  form.show();
+  // The directory disappears while the program runs; a file takes its name.
+  std::filesystem::remove_all(home);
+  std::ofstream(home) << "";
+  EXPECT_TRUE(form.close());
+  EXPECT_EQ(messages.Messages(), std::vector<std::string>({"<SaveParameter> File open error.",
+                                                           "Parameter is not saved."}));
+  EXPECT_FALSE(form.isVisible());
+}
+
+}  // namespace
+}  // namespace orvelle::test
