@@ -3,12 +3,10 @@
 #include "cli/Cli.h"
 
 #ifdef ORVELLE_CLI_RENDER
-#include <QBuffer>
-#include <QByteArray>
-#include <QGuiApplication>
 #include <QImage>
 #include <cstdio>
 #include <memory>
+#include "cli/CliPicture.h"
 
 #include "data/Message.h"
 #include "views2d/LineGraph.h"
@@ -22,21 +20,11 @@ namespace {
 
 constexpr int kColorMapSide = 301;
 
-// Text needs a GUI application; without a display the offscreen platform serves.
-std::unique_ptr<QGuiApplication> EnsureGuiApplication() {
-  if (QCoreApplication::instance() != nullptr) return nullptr;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "orvelle-cli";
-  static char* argv[] = {name, nullptr};
-  return std::make_unique<QGuiApplication>(argc, argv);
-}
-
 }  // namespace
 
 int RunRenderLineGraph(const CliContext& context) {
   const CliOptions& options = context.options;
-  const auto app = EnsureGuiApplication();
+  const auto app = StartGuiApplication(false);
   const GridDataSet& set = context.sets[options.type];
   QImage image(options.width.value_or(kLineGraphWidth), options.height.value_or(kLineGraphHeight),
                QImage::Format_RGB32);
@@ -46,14 +34,7 @@ int RunRenderLineGraph(const CliContext& context) {
   PlaceCrossSection(set, kColorMapSide, kColorMapSide, kColorMapSide / 2, kColorMapSide / 2);
   RefreshLineGraph(set);
 
-  QByteArray png;
-  QBuffer buffer(&png);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "PNG");
-  std::FILE* f = OpenOutput(options.output);
-  if (f == nullptr) return 1;
-  std::fwrite(png.constData(), 1, static_cast<size_t>(png.size()), f);
-  return CloseOutput(f, options.output) ? 0 : 1;
+  return WritePng(image, options.output) ? 0 : 1;
 }
 #else
 int RunRenderLineGraph(const CliContext&) {

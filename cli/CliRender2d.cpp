@@ -5,35 +5,17 @@
 
 #ifdef ORVELLE_CLI_RENDER
 
-#include <QBuffer>
-#include <QByteArray>
 #include <QImage>
 #include <cstdio>
 #include <memory>
 
+#include "cli/CliPicture.h"
 #include "data/Message.h"
 #include "views2d/ColorMap.h"
 #include "views2d/ColorPalette.h"
 #include "views2d/ColorViews.h"
 
 namespace orvelle::cli {
-namespace {
-
-bool WritePng(const QImage& image, const std::string& path) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  if (!image.save(&buffer, "PNG")) {
-    ShowMessage("File write error. -> " + path);
-    return false;
-  }
-  std::FILE* f = OpenOutput(path);
-  if (f == nullptr) return false;
-  std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), f);
-  return CloseOutput(f, path);
-}
-
-}  // namespace
 
 int RunRender2d(const CliContext& context) {
   const CliOptions& options = context.options;
