@@ -2,6 +2,8 @@
 // tracer that tests every start edge of every level and sets each line pixel with setPixel.
 #include <benchmark/benchmark.h>
 
+#include "bench/RatioReporter.h"
+
 #include <QImage>
 #include <cmath>
 #include <cstdio>
@@ -184,32 +186,12 @@ bool CheckAgreement() {
   return all;
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      real_[run.benchmark_name()] = run.GetAdjustedRealTime();
-      cpu_[run.benchmark_name()] = run.GetAdjustedCPUTime();
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void PrintRatio(const std::string& fast, const std::string& reference) {
-    if (real_.count(fast) && real_.count(reference))
-      std::printf("%s: %.2f ms (cpu %.2f), reference %.2f ms (cpu %.2f), %.1fx faster\n",
-                  fast.c_str(), real_[fast], cpu_[fast], real_[reference], cpu_[reference],
-                  cpu_[reference] / cpu_[fast]);
-  }
-
- private:
-  std::map<std::string, double> real_, cpu_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (!CheckAgreement()) return 1;
-  RatioReporter reporter;
+  orvelle::bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   reporter.PrintRatio("BM_Contour/50", "BM_ContourReference/50");
   reporter.PrintRatio("BM_Contour/5", "BM_ContourReference/5");

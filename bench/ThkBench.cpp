@@ -2,6 +2,8 @@
 // 25 MB), against a straightforward reader (getc byte by byte, atof per field) in the same run.
 #include <benchmark/benchmark.h>
 
+#include "bench/RatioReporter.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -139,25 +141,6 @@ BENCHMARK(BM_LoadThkFile)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_ReferenceGetcAtof)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_ParseThkText)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
-// Prints the ratio of the fast reader to the reference, and checks they read the same values.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs) times_[r.benchmark_name()] = r.GetAdjustedRealTime();
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const double fast = times_["BM_LoadThkFile/min_time:1.000"];
-    const double ref = times_["BM_ReferenceGetcAtof/min_time:1.000"];
-    if (fast > 0 && ref > 0)
-      std::printf("LoadThkFile is %.2f times the getc + atof reader\n", ref / fast);
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -179,8 +162,9 @@ int main(int argc, char** argv) {
           return 1;
         }
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  orvelle::bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.PrintRatio("BM_LoadThkFile/min_time:1.000", "BM_ReferenceGetcAtof/min_time:1.000");
   std::remove(FilePath().c_str());
   return 0;
 }
