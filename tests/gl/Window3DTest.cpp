@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSlider>
@@ -263,6 +264,18 @@ TEST_F(Window3DTest, TheCopyIsThePanelPictureAtMost800By600) {
 
   panel->hide();
   EXPECT_TRUE(window->Copy3DView().isNull());
+}
+
+// Pictures for a reviewer, written only when ORVELLE_SCREENSHOT_DIR names a directory: the
+// window with an example loaded and the panel's own frame.
+TEST_F(Window3DTest, WritesThePictures) {
+  const QString out = qEnvironmentVariable("ORVELLE_SCREENSHOT_DIR");
+  if (out.isEmpty()) GTEST_SKIP() << "ORVELLE_SCREENSHOT_DIR is not set";
+  QDir().mkpath(out);
+  OpenVolcano();
+  QTest::qWait(100);
+  EXPECT_TRUE(window->grab().save(QDir(out).filePath("window-3d.png")));
+  EXPECT_TRUE(Frame().save(QDir(out).filePath("panel-3d.png")));
 }
 
 }  // namespace
