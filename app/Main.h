@@ -8,9 +8,11 @@
 //   MainData.cpp       open, paste, fill, the data-type list and the refresh cycle
 //   MainParams.cpp     GetParam/SetParam, the keypad labels, colour swatches, small handlers
 //   MainSettings.cpp   reading and writing the settings file
-//   MainViews.cpp      every call into the views, and the handlers that only forward to them
+//   MainViews.cpp      every call into the 2D views, and the handlers that only forward to them
+//   Main3D.cpp         the 3D panel, its controls, its timer and its copy
 #pragma once
 
+#include <QImage>
 #include <QString>
 #include <QWidget>
 #include <array>
@@ -33,6 +35,8 @@ class QSlider;
 class QTimer;
 
 namespace orvelle {
+
+class Surface3DWidget;
 
 // The client area of the designed window, and its width with the side panel shown.
 inline constexpr int kClientWidth = 826;
@@ -92,6 +96,11 @@ class TForm1 : public QWidget {
   int LoadSettings();
   // Writes the settings file from the controls; 1, or -1 after the writer's message.
   int SaveSettings();
+  // The 3D picture as the panel shows it, drawn once more and read back (at most 800 x 600, the
+  // lower-left part of a larger panel). A null image when the panel has no OpenGL or is hidden.
+  QImage Copy3DView();
+  // The OpenGL panel, or null when the platform offers no OpenGL (Pnl_3D is then a black frame).
+  Surface3DWidget* SurfacePanel() const { return surface3D; }
 
   // Handlers of the designed controls.
   void Btn_OpenClick();
@@ -156,9 +165,7 @@ class TForm1 : public QWidget {
   void DrawColormapView();   // colour map, its labels, grid points, ticks, then the ROIs
   void DrawContourView();    // contour map of the shown data set
   void DrawLineGraphView();  // line graph of the shown data set, normal mode
-  void Draw3DView();         // 3D surface on Pnl_3D
   void InitLineGraphView();  // line graph on Img_LG with its colours, read-outs "X=---"
-  void Init3DView();         // renderer with colours and flags
   void InitContourView();    // contour module with contourLevels and its colours
   void SetContourLevels(int levels);
   void UpdateRoiView();                    // ROIs recomputed and placed
@@ -166,14 +173,10 @@ class TForm1 : public QWidget {
   void PlaceCursorAtCentre();              // cross-section at the centre of Img_ColorMap
   void ApplyLineGraphSeriesColors(int series);
   void ApplyLineGraphColors();  // back, axis, sub and label colours
-  void Apply3DColors();
-  void Apply3DViewValues();     // angles, ratio and zoom from the track bars
-  void Apply3DOptions();        // frame, label, sub and side flags and the label size
   void CopyViewImage(int tag);  // 0 colour map, 1 contour, 2 line graph, 3 3D
   void CopyRoiTable();
   void SaveRoiTable();
   void EditColormapPalette();  // the colour setting dialog on Img_ColorBar1
-  void ReleaseRenderer();
   // Handlers that only forward to a view.
   void Img_ColorMapMouseDown(const MouseEventInfo& info);
   void Img_ColorMapMouseMove(const MouseEventInfo& info);
@@ -184,6 +187,15 @@ class TForm1 : public QWidget {
   void Chk_CopyColormapClick();
   void Chk_CM_DrawContourClick();
   void Cmb_ROI_Change();
+
+  // Main3D.cpp: the 3D view.
+  // Pnl_3D (the OpenGL panel when OpenGL is usable) and the four hidden view bars.
+  void Build3DPanel();
+  void Init3DView();      // every renderer setting from the record
+  void Draw3DView();      // RefreshView3D: GetParam, then one frame of the shown data set
+  void Apply3DColors();   // the colour-range and 3D colours into the renderer
+  void Apply3DOptions();  // frame, label, sub and side flags and the label size
+  void ReleaseRenderer();
   void Chk_3D_OptionClick();
   void Rdo_3D_DrawTypeClick();
   void Tkb_AngleChange();
@@ -220,7 +232,7 @@ class TForm1 : public QWidget {
   QGroupBox* GroupBox3;
   QCheckBox *Chk_LG_LineSel01_X, *Chk_LG_LineSel01_Y, *Chk_LG_DrawLegend, *Chk_LG_BoldLine;
   ColorShape *Shp_LG_LSub01, *Shp_LG_Line01, *Shp_LG_Back, *Shp_LG_Axis, *Shp_LG_Sub, *Shp_LG_Label;
-  QFrame* Pnl_3D;
+  QWidget* Pnl_3D;
   RadioGroup* Rdo_3D_DrawType;
   QGroupBox* GroupBox4;
   TagLabel *Lbl_3D_XAngle, *Lbl_3D_ZAngle, *Lbl_3D_Ratio, *Lbl_3D_Zoom;
@@ -276,6 +288,7 @@ class TForm1 : public QWidget {
   int selectedType = 0;
   uint8_t debugMode = 0;
   uint8_t applyingParams = 0;
+  Surface3DWidget* surface3D = nullptr;
   std::unique_ptr<GridDataSet[]> dataSets;
   ParamTable paramTable;
   QString exeDir;

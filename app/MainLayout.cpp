@@ -260,11 +260,7 @@ void TForm1::BuildGroupBoxes() {
 }
 
 void TForm1::Build3DArea() {
-  Pnl_3D = Place(new QFrame(this), "Pnl_3D", 416, 376, 377, 205);
-  Pnl_3D->setAutoFillBackground(true);
-  QPalette black = Pnl_3D->palette();
-  black.setColor(QPalette::Window, Qt::black);
-  Pnl_3D->setPalette(black);
+  Build3DPanel();
 
   Rdo_3D_DrawType = Place(new RadioGroup("Draw Type", {"Wire", "Plane"}, this), "Rdo_3D_DrawType",
                           416, 584, 73, 65);
@@ -281,11 +277,6 @@ void TForm1::Build3DArea() {
   Lbl_3D_Ratio = AddNumLabel(GroupBox4, "Lbl_3D_Ratio", "5.0", 46, 46, 44, 0, false);
   AddCaption(GroupBox4, "Zoom:", 6, 61);
   Lbl_3D_Zoom = AddNumLabel(GroupBox4, "Lbl_3D_Zoom", "200.0", 46, 61, 44, 0, false);
-  Tkb_3D_X = AddTrackBar(GroupBox4, "Tkb_3D_X", 0, 900, 150, 6, 16, 84);
-  Tkb_3D_Z = AddTrackBar(GroupBox4, "Tkb_3D_Z", -1800, 1800, -1000, 6, 31, 84);
-  Tkb_3D_Ratio = AddTrackBar(GroupBox4, "Tkb_3D_Ratio", 0, 100, 50, 6, 46, 84);
-  Tkb_3D_Zoom = AddTrackBar(GroupBox4, "Tkb_3D_Zoom", 0, 1000, 200, 6, 61, 84);
-  for (QSlider* bar : {Tkb_3D_X, Tkb_3D_Z, Tkb_3D_Ratio, Tkb_3D_Zoom}) bar->hide();
 
   GroupBox5 = AddGroup(this, "GroupBox5", "Option Setting", 600, 584, 217, 85);
   AddCaption(GroupBox5, "Back:", 6, 16);

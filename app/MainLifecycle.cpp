@@ -1,4 +1,4 @@
-// Start-up and shut-down of the main window, debug mode, the memo and the 3D view's timer.
+// Start-up and shut-down of the main window, debug mode and the memo.
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -81,17 +81,6 @@ void TForm1::closeEvent(QCloseEvent* event) {
   // window open.
   if (SaveSettings() != 1) ShowMessage("Parameter is not saved.");
   event->accept();
-}
-
-void TForm1::paintEvent(QPaintEvent* event) {
-  QWidget::paintEvent(event);
-  Timer1->start();
-}
-
-void TForm1::Timer1Timer() {
-  GetParam();
-  Draw3DView();
-  Timer1->stop();
 }
 
 void TForm1::Btn_ExitClick() { close(); }

@@ -277,6 +277,7 @@ void TForm1::Shp_Color_MouseDown(ColorShape* swatch) {
   if (tag >= 0 && tag <= 2) {
     DrawColorBar1();
     DrawColormapView();
+    Apply3DColors();  // the colour-range colours are the renderer's low and high colours
   } else if (tag >= 3 && tag <= 8) {
     Shp_CM_VertLine->SetPenColor(params.lgXColor[0]);
     Shp_CM_HorzLine->SetPenColor(params.lgYColor[0]);

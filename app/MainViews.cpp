@@ -32,14 +32,6 @@ void TForm1::PlaceCursorAtCentre() {}
 void TForm1::ApplyLineGraphSeriesColors(int) {}
 void TForm1::ApplyLineGraphColors() {}
 
-// 3D view.
-void TForm1::Init3DView() {}
-void TForm1::Draw3DView() {}
-void TForm1::Apply3DColors() {}
-void TForm1::Apply3DViewValues() {}
-void TForm1::Apply3DOptions() {}
-void TForm1::ReleaseRenderer() {}
-
 // Pictures to the clipboard.
 void TForm1::CopyViewImage(int) {}
 
@@ -89,49 +81,6 @@ void TForm1::Chk_CM_DrawContourClick() {
 void TForm1::Cmb_ROI_Change() {
   GetParam();
   UpdateRoiView();
-}
-
-void TForm1::Chk_3D_OptionClick() {
-  if (applyingParams) return;
-  GetParam();
-  Tkb_3D_LabelSize->setEnabled(Chk_3D_DrawLabel->isChecked());
-  Apply3DOptions();
-  Draw3DView();
-}
-
-void TForm1::Rdo_3D_DrawTypeClick() {
-  if (!applyingParams) Draw3DView();
-}
-
-void TForm1::Tkb_AngleChange() {
-  GetParam();
-  Lbl_3D_XAngle->setText(QString::number(Tkb_3D_X->value() * 0.1, 'f', 1));
-  Lbl_3D_ZAngle->setText(QString::number(Tkb_3D_Z->value() * 0.1, 'f', 1));
-  Apply3DViewValues();
-  Draw3DView();
-}
-
-void TForm1::Tkb_RatioZoomChange() {
-  GetParam();
-  Lbl_3D_Ratio->setText(QString::number(Tkb_3D_Ratio->value() * 0.1, 'f', 1));
-  Lbl_3D_Zoom->setText(QString::number(Tkb_3D_Zoom->value(), 'f', 1));
-  Apply3DViewValues();
-  Draw3DView();
-}
-
-void TForm1::Tkb_3D_DrawPitchChange() {
-  if (applyingParams) return;
-  GetParam();
-  Lbl_3D_DrawPitch->setText(QString::number(Tkb_3D_DrawPitch->value()));
-  Draw3DView();
-}
-
-void TForm1::Tkb_3D_LabelSizeChange() {
-  if (applyingParams) return;
-  GetParam();
-  Lbl_3D_LabelSize->setText(QString::number(Tkb_3D_LabelSize->value()));
-  Apply3DOptions();
-  Draw3DView();
 }
 
 }  // namespace orvelle
