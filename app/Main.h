@@ -9,8 +9,10 @@
 //   MainParams.cpp     GetParam/SetParam, the keypad labels, colour swatches, small handlers
 //   MainSettings.cpp   reading and writing the settings file
 //   MainViews.cpp      every call into the views, and the handlers that only forward to them
+//   MainExport.cpp     pictures of the views to the clipboard, file drops and shortcuts
 #pragma once
 
+#include <QImage>
 #include <QString>
 #include <QWidget>
 #include <array>
@@ -22,6 +24,8 @@
 
 class QCheckBox;
 class QComboBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -115,6 +119,10 @@ class TForm1 : public QWidget {
   void Chk_Tick_ShowClick();
   void Cmb_RangeArea_TypeChange();
   void Timer1Timer();
+  // The four copy buttons and the colour map's "Copy Image" item: the view picked by the sender's
+  // Tag (0 colour map, 1 contour, 2 line graph, 3 3D) goes to the clipboard, then a message says
+  // so. Any other Tag does nothing.
+  void Btn_CopyButtonClick(QObject* sender);
 
  protected:
   // FormCloseQuery (always allows) and FormClose (saves the settings).
@@ -122,6 +130,9 @@ class TForm1 : public QWidget {
   // FormPaint: starts the 3D view's one-shot timer.
   void paintEvent(QPaintEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // A dragged local file is accepted; dropping it opens it as the open button does.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   // MainLayout.cpp
@@ -150,6 +161,16 @@ class TForm1 : public QWidget {
   int ConditionLoaded(int count);
   GridDataSet& ShownDataSet() { return dataSets[selectedType]; }
 
+  // MainExport.cpp
+  // The window's pixels in (x1, y1)-(x2, y2), right and bottom edges exclusive, child controls
+  // included, as an image of exactly (x2 - x1) x (y2 - y1) pixels on the clipboard.
+  void CopyCanvasRegion(int x1, int y1, int x2, int y2);
+  // The 3D view rendered once more and read back (at most 800 x 600); a null image when it could
+  // not be read.
+  QImage Copy3DView();
+  // Drops and the Ctrl+O / Ctrl+V shortcuts of the open and paste buttons.
+  void InstallDesktopActions();
+
   // MainViews.cpp: every call into a view. Each does nothing until its view is wired in.
   void DrawColorBars();      // both colour bars at start-up
   void DrawColorBar1();      // Img_ColorBar1 in the mode colormapMode
@@ -167,9 +188,8 @@ class TForm1 : public QWidget {
   void ApplyLineGraphSeriesColors(int series);
   void ApplyLineGraphColors();  // back, axis, sub and label colours
   void Apply3DColors();
-  void Apply3DViewValues();     // angles, ratio and zoom from the track bars
-  void Apply3DOptions();        // frame, label, sub and side flags and the label size
-  void CopyViewImage(int tag);  // 0 colour map, 1 contour, 2 line graph, 3 3D
+  void Apply3DViewValues();  // angles, ratio and zoom from the track bars
+  void Apply3DOptions();     // frame, label, sub and side flags and the label size
   void CopyRoiTable();
   void SaveRoiTable();
   void EditColormapPalette();  // the colour setting dialog on Img_ColorBar1

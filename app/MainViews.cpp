@@ -40,9 +40,6 @@ void TForm1::Apply3DViewValues() {}
 void TForm1::Apply3DOptions() {}
 void TForm1::ReleaseRenderer() {}
 
-// Pictures to the clipboard.
-void TForm1::CopyViewImage(int) {}
-
 void TForm1::Img_ColorMapMouseDown(const MouseEventInfo& info) {
   if (!ShownDataSet().active) return;
   if (info.button == Qt::RightButton && !info.ctrl) {
