@@ -10,6 +10,7 @@
 //   MainSettings.cpp   reading and writing the settings file
 //   MainViews.cpp      every call into the 2D views, and the handlers that only forward to them
 //   Main3D.cpp         the 3D panel, its controls, its timer and its copy
+//   MainExport.cpp     pictures of the views to the clipboard, file drops and shortcuts
 #pragma once
 
 #include <QImage>
@@ -24,6 +25,8 @@
 
 class QCheckBox;
 class QComboBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -124,6 +127,10 @@ class TForm1 : public QWidget {
   void Chk_Tick_ShowClick();
   void Cmb_RangeArea_TypeChange();
   void Timer1Timer();
+  // The four copy buttons and the colour map's "Copy Image" item: the view picked by the sender's
+  // Tag (0 colour map, 1 contour, 2 line graph, 3 3D) goes to the clipboard, then a message says
+  // so. Any other Tag does nothing.
+  void Btn_CopyButtonClick(QObject* sender);
 
  protected:
   // FormCloseQuery (always allows) and FormClose (saves the settings).
@@ -131,6 +138,9 @@ class TForm1 : public QWidget {
   // FormPaint: starts the 3D view's one-shot timer.
   void paintEvent(QPaintEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // A dragged local file is accepted; dropping it opens it as the open button does.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   // MainLayout.cpp
@@ -159,6 +169,13 @@ class TForm1 : public QWidget {
   int ConditionLoaded(int count);
   GridDataSet& ShownDataSet() { return dataSets[selectedType]; }
 
+  // MainExport.cpp
+  // The window's pixels in (x1, y1)-(x2, y2), right and bottom edges exclusive, child controls
+  // included, as an image of exactly (x2 - x1) x (y2 - y1) pixels on the clipboard.
+  void CopyCanvasRegion(int x1, int y1, int x2, int y2);
+  // Drops and the Ctrl+O / Ctrl+V shortcuts of the open and paste buttons.
+  void InstallDesktopActions();
+
   // MainViews.cpp: every call into a view. Each does nothing until its view is wired in.
   void DrawColorBars();      // both colour bars at start-up
   void DrawColorBar1();      // Img_ColorBar1 in the mode colormapMode
@@ -173,7 +190,6 @@ class TForm1 : public QWidget {
   void PlaceCursorAtCentre();              // cross-section at the centre of Img_ColorMap
   void ApplyLineGraphSeriesColors(int series);
   void ApplyLineGraphColors();  // back, axis, sub and label colours
-  void CopyViewImage(int tag);  // 0 colour map, 1 contour, 2 line graph, 3 3D
   void CopyRoiTable();
   void SaveRoiTable();
   void EditColormapPalette();  // the colour setting dialog on Img_ColorBar1

@@ -466,11 +466,11 @@ void TForm1::ConnectHandlers() {
   connect(Tkb_3D_DrawPitch, &QSlider::valueChanged, this, &TForm1::Tkb_3D_DrawPitchChange);
   connect(Tkb_3D_LabelSize, &QSlider::valueChanged, this, &TForm1::Tkb_3D_LabelSizeChange);
   for (QPushButton* b : {Btn_Copy_Colormap, Btn_Copy_Contour, Btn_Copy_LineGraph, Btn_Copy_3D})
-    connect(b, &QPushButton::clicked, this, [this, b] { CopyViewImage(TagOf(b)); });
-  connect(Pmn_CopyImage, &QAction::triggered, this,
-          [this] { CopyViewImage(TagOf(Pmn_CopyImage)); });
+    connect(b, &QPushButton::clicked, this, [this, b] { Btn_CopyButtonClick(b); });
+  connect(Pmn_CopyImage, &QAction::triggered, this, [this] { Btn_CopyButtonClick(Pmn_CopyImage); });
   connect(Pmn_CopyROI, &QAction::triggered, this, &TForm1::CopyRoiTable);
   connect(Pmn_SaveROI, &QAction::triggered, this, &TForm1::SaveRoiTable);
+  InstallDesktopActions();
 }
 
 }  // namespace orvelle

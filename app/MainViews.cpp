@@ -32,8 +32,6 @@ void TForm1::PlaceCursorAtCentre() {}
 void TForm1::ApplyLineGraphSeriesColors(int) {}
 void TForm1::ApplyLineGraphColors() {}
 
-// Pictures to the clipboard.
-void TForm1::CopyViewImage(int) {}
 
 void TForm1::Img_ColorMapMouseDown(const MouseEventInfo& info) {
   if (!ShownDataSet().active) return;

@@ -11,6 +11,8 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(orvelle::kApplicationTitle));
+  // Lets the desktop match the window to the installed entry, for its icon and name.
+  QApplication::setDesktopFileName(QStringLiteral("orvelle"));
 
   const QStringList args = QApplication::arguments().mid(1);
   if (args.contains("-h") || args.contains("--help") || args.size() > 1) {

@@ -1,10 +1,12 @@
 #include "platform/Dialogs.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QMimeData>
 
 #include "data/Message.h"
 #include "platform/Controls.h"
@@ -94,7 +96,18 @@ QImage ClipboardImage() {
 
 void SetClipboardImage(const QImage& image) {
   if (PlatformHooks().setClipboardImage) return PlatformHooks().setClipboardImage(image);
-  QApplication::clipboard()->setImage(image);
+  QApplication::clipboard()->setMimeData(MakeImageMimeData(image));
+}
+
+QMimeData* MakeImageMimeData(const QImage& image) {
+  auto* data = new QMimeData;
+  data->setImageData(image);
+  // Programs that do not speak Qt's image type paste the PNG bytes.
+  QByteArray png;
+  QBuffer buffer(&png);
+  if (buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG"))
+    data->setData(QStringLiteral("image/png"), png);
+  return data;
 }
 
 void InstallMessageBoxHandler() {

@@ -9,6 +9,7 @@
 
 #include "data/ColorTypes.h"
 
+class QMimeData;
 class QWidget;
 
 namespace orvelle {
@@ -56,7 +57,10 @@ bool AskQuestion(const QString& caption, const QString& text, QuestionButtons bu
 QString ClipboardText();
 void SetClipboardText(const QString& text);
 QImage ClipboardImage();
+// Offers the picture both as Qt's image type and as PNG bytes ("image/png").
 void SetClipboardImage(const QImage& image);
+// The clipboard content SetClipboardImage offers; the caller owns it.
+QMimeData* MakeImageMimeData(const QImage& image);
 
 // Routes ShowMessage to a plain message box captioned with the application title.
 void InstallMessageBoxHandler();
