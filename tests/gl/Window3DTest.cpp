@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QTest>
@@ -264,6 +265,18 @@ TEST_F(Window3DTest, TheCopyIsThePanelPictureAtMost800By600) {
 
   panel->hide();
   EXPECT_TRUE(window->Copy3DView().isNull());
+}
+
+TEST_F(Window3DTest, TheCopyButtonPutsThePanelPictureOnTheClipboard) {
+  QImage clipboard;
+  PlatformHooks().setClipboardImage = [&clipboard](const QImage& image) { clipboard = image; };
+  OpenVolcano();
+  messages.Clear();
+  QTest::mouseClick(Find<QPushButton>("Btn_Copy_3D"), Qt::LeftButton);
+  EXPECT_EQ(messages.Only(), "Copy '3D' image to clipboard.");
+  ASSERT_EQ(clipboard.size(), QSize(377, 205));
+  EXPECT_EQ(clipboard.convertToFormat(QImage::Format_RGB32), Frame());
+  EXPECT_FALSE(HasCopyTarget());
 }
 
 // Pictures for a reviewer, written only when ORVELLE_SCREENSHOT_DIR names a directory: the
