@@ -32,7 +32,6 @@ void TForm1::PlaceCursorAtCentre() {}
 void TForm1::ApplyLineGraphSeriesColors(int) {}
 void TForm1::ApplyLineGraphColors() {}
 
-
 void TForm1::Img_ColorMapMouseDown(const MouseEventInfo& info) {
   if (!ShownDataSet().active) return;
   if (info.button == Qt::RightButton && !info.ctrl) {
