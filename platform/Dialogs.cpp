@@ -23,6 +23,15 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogSpec& spec
   return dialog.selectedFiles().front();
 }
 
+// A box opened while a command shows the wait cursor still needs the ordinary pointer.
+class ArrowCursorWhileOpen {
+ public:
+  ArrowCursorWhileOpen() { QApplication::setOverrideCursor(Qt::ArrowCursor); }
+  ~ArrowCursorWhileOpen() { QApplication::restoreOverrideCursor(); }
+  ArrowCursorWhileOpen(const ArrowCursorWhileOpen&) = delete;
+  ArrowCursorWhileOpen& operator=(const ArrowCursorWhileOpen&) = delete;
+};
+
 }  // namespace
 
 DialogHooks& PlatformHooks() {
@@ -65,6 +74,7 @@ void ShowMessageBox(const QString& caption, const QString& text) {
   }
   QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok,
                   QApplication::activeWindow());
+  const ArrowCursorWhileOpen arrow;
   box.exec();
 }
 
@@ -74,6 +84,7 @@ bool AskQuestion(const QString& caption, const QString& text, QuestionButtons bu
   const auto yes = okCancel ? QMessageBox::Ok : QMessageBox::Yes;
   const auto no = okCancel ? QMessageBox::Cancel : QMessageBox::No;
   QMessageBox box(QMessageBox::Question, caption, text, yes | no, QApplication::activeWindow());
+  const ArrowCursorWhileOpen arrow;
   return box.exec() == yes;
 }
 
