@@ -15,6 +15,7 @@
 
 #include "WindowFixture.h"
 #include "data/Conditioning.h"
+#include "data/Message.h"
 #include "dialogs/Colorsetting.h"
 #include "views2d/ColorPalette.h"
 #include "views2d/LineGraph.h"
@@ -126,6 +127,11 @@ TEST_F(Window2dTest, TickShapesHangBelowAndLeftOfThePanel) {
   EXPECT_EQ(shapes[20]->geometry(),
             QRect(8 - p.tickLength, 6 + 305 - 1 - 2 - p.tickWidth / 2, p.tickLength, p.tickWidth));
   EXPECT_EQ(shapes[0]->BrushColor(), p.tickColor);
+
+  // They are painted in the tick colour on the window.
+  const QImage window = form.grab().toImage();
+  EXPECT_EQ(ToColorRef(window.pixelColor(10, 6 + 305 + 1)), p.tickColor);
+  EXPECT_EQ(ToColorRef(window.pixelColor(4, 6 + 305 - 3 - p.tickWidth / 2)), p.tickColor);
 
   QTest::mouseClick(Find<QCheckBox>("Chk_Tick_Show"), Qt::LeftButton);
   for (ColorShape* s : ticks()) EXPECT_FALSE(s->isVisible());
@@ -396,6 +402,23 @@ TEST_F(Window2dTest, ColourBarDoubleClickEditsThePaletteOnlyInColourMode) {
   DrawColormap(expectedMap, form.DataSets()[0], form.Params(), test, result);
   EXPECT_EQ(Image("Img_ColorMap")->Picture(), expectedMap);
   EXPECT_NE(Image("Img_ColorMap")->Picture(), mapBefore);
+}
+
+TEST_F(Window2dTest, ConditioningShowsTheWaitCursorAndRestoresIt) {
+  TForm1& form = MakeWindow();
+  QTest::mouseClick(Find<QCheckBox>("Chk_Spline_Enable"), Qt::LeftButton);
+  ASSERT_TRUE(form.Params().splineEnable || Find<QCheckBox>("Chk_Spline_Enable")->isChecked());
+  // The spline refuses this lattice with a message while the pipeline runs.
+  std::vector<Qt::CursorShape> shapes;
+  const MessageHandler previous = SetMessageHandler([&shapes](const std::string&) {
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    shapes.push_back(cursor ? cursor->shape() : Qt::BitmapCursor);
+  });
+  OpenThroughDialog(ExamplePath("coads_atlantic_sparse.thk"));
+  SetMessageHandler(previous);
+  ASSERT_EQ(shapes.size(), 1u);
+  EXPECT_EQ(shapes[0], Qt::WaitCursor);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(Window2dTest, FillFailureShowsItsMessageAndLeavesNoDataOnScreen) {
