@@ -155,7 +155,7 @@ class TForm1 : public QWidget {
   int ConditionLoaded(int count);
   GridDataSet& ShownDataSet() { return dataSets[selectedType]; }
 
-  // MainViews.cpp: every call into a view. Each does nothing until its view is wired in.
+  // MainViews.cpp: every call into a view.
   void DrawColorBars();                    // both colour bars at start-up
   void DrawColorBar1();                    // Img_ColorBar1 in the mode colormapMode
   void ShowColorBar1(uint8_t colourMode);  // Img_ColorBar1 in that mode, colormapPalette

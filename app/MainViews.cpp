@@ -1,5 +1,6 @@
-// Every call from the window into the views. Each view is wired in here, in one place; until a
-// view is part of the program its calls do nothing. The handlers below only forward to views.
+// Every call from the window into the views, in one place: the views draw into the pictures of
+// the image controls, and the window copies their results (label texts, shape places) into its
+// controls. The handlers below only forward pointer and check-box events to the views.
 #include <QCheckBox>
 #include <QFile>
 #include <QFontMetrics>

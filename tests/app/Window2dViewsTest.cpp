@@ -348,6 +348,19 @@ TEST_F(Window2dLineGraphTest, ShiftClickMovesTheLegendAndTheCheckBoxesRedraw) {
   EXPECT_EQ(LineGraph().series[0].bold, form.Params().lgBoldLine != 0);
 }
 
+TEST_F(Window2dLineGraphTest, ColourSwatchesRecolourTheGraphAndTheCursorLines) {
+  LoadedWindow();
+  PickColor("Shp_LG_Back", 0x003300);
+  EXPECT_EQ(LineGraph().backColour, 0x003300u);
+  EXPECT_EQ(ToColorRef(Image("Img_LG")->Picture().pixelColor(2, 2)), 0x003300u);
+  PickColor("Shp_LG_Line01", 0x00FF00);
+  EXPECT_EQ(LineGraph().series[0].columnColour, 0x00FF00u);
+  EXPECT_EQ(Find<ColorShape>("Shp_CM_VertLine")->PenColor(), 0x00FF00u);
+  PickColor("Shp_LG_LSub01", 0x00FFFF);
+  EXPECT_EQ(LineGraph().series[0].rowColour, 0x00FFFFu);
+  EXPECT_EQ(Find<ColorShape>("Shp_CM_HorzLine")->PenColor(), 0x00FFFFu);
+}
+
 // Answers the colour setting dialog from inside its modal loop: `edit` runs on the open dialog,
 // then OK is pressed. `opened` tells whether it ever opened. Delete the result to stop waiting.
 QTimer* AnswerColorSet(TForm1& form, std::function<void(TColorSet&)> edit, bool* opened) {
