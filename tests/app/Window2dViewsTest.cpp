@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
@@ -261,6 +262,12 @@ TEST_F(Window2dTest, CtrlClickPlacesRoisAndCopyRoiPutsTheirTableOnTheClipboard) 
   EXPECT_FALSE(Widget("Lbl_ROI_Min_1")->isVisible());
   EXPECT_TRUE(Widget("Lbl_ROI_Min_2")->isVisible());
 
+  // The type box turns the remaining outline into a square at once.
+  auto* type = Find<QComboBox>("Cmb_ROI_Type_1");
+  type->setCurrentIndex(kRoiSquare);
+  emit type->activated(kRoiSquare);
+  EXPECT_EQ(Find<ColorShape>("Shp_ROI_2")->ShapeForm(), ColorShape::Form::Rectangle);
+
   // Save ROI writes the comma table of the remaining ROI with CR LF line ends.
   messages.Clear();
   savePath = QString::fromStdString(dir.File("roi.csv"));
@@ -432,6 +439,22 @@ TEST_F(Window2dTest, ConditioningShowsTheWaitCursorAndRestoresIt) {
   ASSERT_EQ(shapes.size(), 1u);
   EXPECT_EQ(shapes[0], Qt::WaitCursor);
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(Window2dTest, ContourOnTheMapShowsTheColourBarAndLocksTheMapMode) {
+  TForm1& form = LoadedWindow();
+  QCheckBox* colormap = Find<QCheckBox>("Chk_Colormap");
+  QTest::mouseClick(colormap, Qt::LeftButton);
+  ASSERT_FALSE(form.Params().colormapMode);
+  const QImage twoColourMap = Image("Img_ColorMap")->Picture();
+  Find<QCheckBox>("Chk_CM_DrawContour")->setChecked(true);
+  EXPECT_FALSE(colormap->isEnabled());
+  QImage bar(kColorBarWidth, kColorBar1Height, QImage::Format_RGB32);
+  DrawColorBar(bar, 1, form.Params().minColor, form.Params().maxColor, kDefaultPalette);
+  EXPECT_EQ(Image("Img_ColorBar1")->Picture(), bar);
+  EXPECT_EQ(Image("Img_ColorMap")->Picture(), twoColourMap);
+  Find<QCheckBox>("Chk_CM_DrawContour")->setChecked(false);
+  EXPECT_TRUE(colormap->isEnabled());
 }
 
 TEST_F(Window2dTest, FillFailureShowsItsMessageAndLeavesNoDataOnScreen) {
