@@ -20,11 +20,9 @@ namespace orvelle {
 
 // Colour palette and colour bars.
 void TForm1::DrawColorBars() {
-  DrawColorBar(Img_ColorBar1->Picture(), params.colormapMode, params.minColor, params.maxColor,
-               params.colormapPalette);
+  DrawColorBar1();
   DrawColorBar(Img_ColorBar2->Picture(), 1, params.minColor, params.maxColor,
                params.contourPalette);
-  Img_ColorBar1->update();
   Img_ColorBar2->update();
 }
 
