@@ -22,6 +22,7 @@
 #include "data/GridDataSet.h"
 #include "data/ViewerParams.h"
 #include "platform/Controls.h"
+#include "views2d/ColorMap.h"
 
 class QCheckBox;
 class QComboBox;
@@ -40,6 +41,9 @@ class QTimer;
 namespace orvelle {
 
 class Surface3DWidget;
+class TColorSet;
+struct ColorMapPointerResult;
+struct CrossLines;
 
 // The client area of the designed window, and its width with the side panel shown.
 inline constexpr int kClientWidth = 826;
@@ -176,18 +180,24 @@ class TForm1 : public QWidget {
   // Drops and the Ctrl+O / Ctrl+V shortcuts of the open and paste buttons.
   void InstallDesktopActions();
 
-  // MainViews.cpp: every call into a view. Each does nothing until its view is wired in.
-  void DrawColorBars();      // both colour bars at start-up
-  void DrawColorBar1();      // Img_ColorBar1 in the mode colormapMode
+  // MainViews.cpp: every call into a view.
+  void DrawColorBars();                    // both colour bars at start-up
+  void DrawColorBar1();                    // Img_ColorBar1 in the mode colormapMode
+  void ShowColorBar1(uint8_t colourMode);  // Img_ColorBar1 in that mode, colormapPalette
   void DrawColormapView();   // colour map, its labels, grid points, ticks, then the ROIs
   void DrawContourView();    // contour map of the shown data set
   void DrawLineGraphView();  // line graph of the shown data set, normal mode
   void InitLineGraphView();  // line graph on Img_LG with its colours, read-outs "X=---"
   void InitContourView();    // contour module with contourLevels and its colours
   void SetContourLevels(int levels);
-  void UpdateRoiView();                    // ROIs recomputed and placed
+  void UpdateRoiView();   // ROIs recomputed and placed
+  void HideRoi(int roi);  // outline and labels of ROI 0 or 1 hidden
+  void ApplyTicks(const TickLayout& ticks);
   void PrepareLineGraphSeries(int index);  // ranges, defaults and series of a new data type
   void PlaceCursorAtCentre();              // cross-section at the centre of Img_ColorMap
+  void ShowCursorLines(const CrossLines& lines);
+  // Read-outs, cursor lines and line graph repaint after a pointer event on the colour map.
+  void ApplyPointerResult(const ColorMapPointerResult& result);
   void ApplyLineGraphSeriesColors(int series);
   void ApplyLineGraphColors();  // back, axis, sub and label colours
   void CopyRoiTable();
@@ -195,8 +205,15 @@ class TForm1 : public QWidget {
   void EditColormapPalette();  // the colour setting dialog on Img_ColorBar1
   // Handlers that only forward to a view.
   void Img_ColorMapMouseDown(const MouseEventInfo& info);
-  void Img_ColorMapMouseMove(const MouseEventInfo& info);
+  // Also the move handler of Img_Contour: `sender` is the image under the pointer.
+  void Img_ColorMapMouseMove(ImageBox* sender, const MouseEventInfo& info);
   void Img_ColorMapMouseUp(const MouseEventInfo& info);
+  void Shp_CM_LineMouseDown();
+  // Both ROI outlines and their six labels; the sender's Tag is the ROI.
+  void Shp_ROIMouseDown(QObject* sender, const MouseEventInfo& info);
+  void Img_LGMouseDown(const MouseEventInfo& info);
+  void Img_LGMouseMove(const MouseEventInfo& info);
+  void Img_LGMouseUp(const MouseEventInfo& info);
   void Chk_LG_DrawDataClick();
   void Chk_LG_DrawLegendClick();
   void Chk_LG_BoldLineClick();
@@ -300,6 +317,10 @@ class TForm1 : public QWidget {
   std::array<QCheckBox*, 1> normChecks{};
   std::array<TagLabel*, 1> normLabels{};
   std::array<ColorShape*, kTickShapeCount> tickShapes{};
+  // Filled by each colour map drawing; the contour underlay reads it.
+  ThresholdTest thresholdTest;
+  // The colour setting dialog, created with the window so that it keeps its defaults.
+  TColorSet* colorSet = nullptr;
 
   int selectedType = 0;
   uint8_t debugMode = 0;

@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <algorithm>
@@ -67,13 +68,16 @@ void TForm1::Btn_FillClick() {
   if (ConditionLoaded(kMaxDataSets) == 1) {
     RefreshViews();
   } else {
-    ShowMessage("Data count is not enough to 'Fill'. Please check the data.");
+    ShowMessage(kFillFailedMessage);
   }
 }
 
 int TForm1::ConditionLoaded(int count) {
   GetParam();
+  // Conditioning can take a noticeable moment; messages it shows get the arrow cursor back.
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
   const int result = ConditionDataSets(dataSets.get(), count, params);
+  QGuiApplication::restoreOverrideCursor();
   // The pipeline has emptied the slots; the views must not keep showing the old data.
   if (result != 1) RefreshViews();
   return result;

@@ -444,9 +444,24 @@ void TForm1::ConnectHandlers() {
 
   // Controls whose handlers belong to the views.
   connect(Img_ColorMap, &ImageBox::mousePressed, this, &TForm1::Img_ColorMapMouseDown);
-  connect(Img_ColorMap, &ImageBox::mouseMoved, this, &TForm1::Img_ColorMapMouseMove);
-  connect(Img_Contour, &ImageBox::mouseMoved, this, &TForm1::Img_ColorMapMouseMove);
+  for (ImageBox* image : {Img_ColorMap, Img_Contour}) {
+    connect(image, &ImageBox::mouseMoved, this,
+            [this, image](const MouseEventInfo& info) { Img_ColorMapMouseMove(image, info); });
+  }
   connect(Img_ColorMap, &ImageBox::mouseReleased, this, &TForm1::Img_ColorMapMouseUp);
+  for (ColorShape* line : {Shp_CM_VertLine, Shp_CM_HorzLine})
+    connect(line, &ColorShape::mousePressed, this, &TForm1::Shp_CM_LineMouseDown);
+  for (ColorShape* shape : roiShapes) {
+    connect(shape, &ColorShape::mousePressed, this,
+            [this, shape](const MouseEventInfo& info) { Shp_ROIMouseDown(shape, info); });
+  }
+  for (TagLabel* label : roiLabels) {
+    connect(label, &TagLabel::mousePressed, this,
+            [this, label](const MouseEventInfo& info) { Shp_ROIMouseDown(label, info); });
+  }
+  connect(Img_LG, &ImageBox::mousePressed, this, &TForm1::Img_LGMouseDown);
+  connect(Img_LG, &ImageBox::mouseMoved, this, &TForm1::Img_LGMouseMove);
+  connect(Img_LG, &ImageBox::mouseReleased, this, &TForm1::Img_LGMouseUp);
   connect(Img_ColorBar1, &ImageBox::doubleClicked, this, &TForm1::EditColormapPalette);
   for (QCheckBox* box : {Chk_LG_LineSel01_X, Chk_LG_LineSel01_Y})
     connect(box, &QCheckBox::toggled, this, &TForm1::Chk_LG_DrawDataClick);

@@ -11,6 +11,8 @@
 #include "app/SettingsLocation.h"
 #include "data/Message.h"
 #include "data/SettingsFile.h"
+#include "dialogs/Colorsetting.h"
+#include "views2d/LineGraph.h"
 
 namespace orvelle {
 
@@ -34,6 +36,7 @@ TForm1::TForm1(const QString& exeDirOverride, QWidget* parent)
   setFixedSize(kClientWidth, kClientHeight);
   BuildLayout();
   ConnectHandlers();
+  colorSet = new TColorSet(this);
   FormCreate();
 }
 
@@ -74,6 +77,8 @@ void TForm1::CreateTickShapes() {
 TForm1::~TForm1() {
   // FormDestroy: the tick shapes go with their parent window.
   ReleaseRenderer();
+  // The line graph module must not keep drawing into this window's image.
+  ResetLineGraph();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -25,6 +25,15 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogSpec& spec
   return dialog.selectedFiles().front();
 }
 
+// A box opened while a command shows the wait cursor still needs the ordinary pointer.
+class ArrowCursorWhileOpen {
+ public:
+  ArrowCursorWhileOpen() { QApplication::setOverrideCursor(Qt::ArrowCursor); }
+  ~ArrowCursorWhileOpen() { QApplication::restoreOverrideCursor(); }
+  ArrowCursorWhileOpen(const ArrowCursorWhileOpen&) = delete;
+  ArrowCursorWhileOpen& operator=(const ArrowCursorWhileOpen&) = delete;
+};
+
 }  // namespace
 
 DialogHooks& PlatformHooks() {
@@ -67,6 +76,7 @@ void ShowMessageBox(const QString& caption, const QString& text) {
   }
   QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok,
                   QApplication::activeWindow());
+  const ArrowCursorWhileOpen arrow;
   box.exec();
 }
 
@@ -76,6 +86,7 @@ bool AskQuestion(const QString& caption, const QString& text, QuestionButtons bu
   const auto yes = okCancel ? QMessageBox::Ok : QMessageBox::Yes;
   const auto no = okCancel ? QMessageBox::Cancel : QMessageBox::No;
   QMessageBox box(QMessageBox::Question, caption, text, yes | no, QApplication::activeWindow());
+  const ArrowCursorWhileOpen arrow;
   return box.exec() == yes;
 }
 

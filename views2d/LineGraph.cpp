@@ -550,7 +550,7 @@ LineGraphPointerResult LineGraphMouseMove(const MouseInput& in) {
 }
 
 LineGraphPointerResult LineGraphMouseUp(ViewerParams& p, const GridDataSet& shown,
-                                        const MouseInput& in, const QuestionHandler& ask) {
+                                        const MouseInput& in, const YesNoQuestion& ask) {
   LineGraphPointerResult result;
   const bool left = in.button == MouseButton::Left, right = in.button == MouseButton::Right;
   if (drag.active && (left || right)) {

@@ -142,7 +142,7 @@ bool LineGraphBoldChanged(const ViewerParams& params, const GridDataSet& shown);
 // --- Pointer on the graph image ---
 
 // Asks a Yes/No question; true for Yes.
-using QuestionHandler = std::function<bool(const std::string& text, const std::string& caption)>;
+using YesNoQuestion = std::function<bool(const std::string& text, const std::string& caption)>;
 
 // True when the image was drawn on (the window repaints it).
 struct LineGraphPointerResult {
@@ -159,7 +159,7 @@ LineGraphPointerResult LineGraphMouseMove(const MouseInput& input);
 // range; a pure click changes nothing); right release cancels it. Ctrl + right release outside a
 // drag asks "Reset range/shift" and on Yes restores the default ranges.
 LineGraphPointerResult LineGraphMouseUp(ViewerParams& params, const GridDataSet& shown,
-                                        const MouseInput& input, const QuestionHandler& ask);
+                                        const MouseInput& input, const YesNoQuestion& ask);
 bool LineGraphDragging();
 
 }  // namespace orvelle

@@ -25,6 +25,12 @@ TEST_F(WindowScreenshot, WritesThePictures) {
   save("window-start.png");
   OpenThroughDialog(ExamplePath("volcano_pitch5.thk"));
   save("window-loaded.png");
+  // The cursor moved off the centre and both ROIs placed.
+  auto* map = Find<QWidget>("Img_ColorMap");
+  QTest::mouseClick(map, Qt::LeftButton, {}, QPoint(200, 120));
+  QTest::mouseClick(map, Qt::LeftButton, Qt::ControlModifier, QPoint(90, 90));
+  QTest::mouseClick(map, Qt::RightButton, Qt::ControlModifier, QPoint(230, 220));
+  save("window-rois.png");
   QTest::mouseDClick(Find<QWidget>("Lbl_DEBUG"), Qt::LeftButton);
   save("window-debug.png");
   EXPECT_TRUE(messages.Messages().empty());
