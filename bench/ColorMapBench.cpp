@@ -3,6 +3,7 @@
 // refresh of all views at the designed settings.
 #include <benchmark/benchmark.h>
 
+#include "bench/DenseSurface.h"
 #include "bench/RatioReporter.h"
 
 #include <QImage>
@@ -21,29 +22,7 @@ using namespace orvelle;
 
 namespace {
 
-// A measured-looking surface: two hills, a crater and a ripple over the full 501 x 501 grid.
-std::unique_ptr<GridDataSet> DenseSet() {
-  auto d = std::make_unique<GridDataSet>();
-  d->active = d->processed = 1;
-  d->size = d->maxX = d->maxY = 500;
-  d->pitchX = d->pitchY = 1;
-  for (int x = 0; x < kGridDim; ++x) {
-    for (int y = 0; y < kGridDim; ++y) {
-      const double u = x / 500.0, v = y / 500.0;
-      const double hill1 = 120.0 * std::exp(-((u - 0.3) * (u - 0.3) + (v - 0.4) * (v - 0.4)) * 12);
-      const double hill2 = 80.0 * std::exp(-((u - 0.7) * (u - 0.7) + (v - 0.6) * (v - 0.6)) * 20);
-      const double crater = -40.0 * std::exp(-((u - 0.3) * (u - 0.3) + (v - 0.4) * (v - 0.4)) * 90);
-      d->values[x][y] = 100.0 + hill1 + hill2 + crater + 4.0 * std::sin(u * 37) * std::cos(v * 29);
-    }
-  }
-  ComputeStatistics(*d);
-  return d;
-}
-
-const GridDataSet& Data() {
-  static const std::unique_ptr<GridDataSet> d = DenseSet();
-  return *d;
-}
+const GridDataSet& Data() { return bench::DenseSurface(); }
 
 // The redraw as one would first write it: every pixel through setPixel, column by column.
 void ReferenceColormap(QImage& image, const GridDataSet& d, const ViewerParams& p,

@@ -2,6 +2,7 @@
 // tracer that tests every start edge of every level and sets each line pixel with setPixel.
 #include <benchmark/benchmark.h>
 
+#include "bench/DenseSurface.h"
 #include "bench/RatioReporter.h"
 
 #include <QImage>
@@ -20,28 +21,7 @@ using namespace orvelle;
 
 namespace {
 
-std::unique_ptr<GridDataSet> DenseSet() {
-  auto d = std::make_unique<GridDataSet>();
-  d->active = d->processed = 1;
-  d->size = d->maxX = d->maxY = 500;
-  d->pitchX = d->pitchY = 1;
-  for (int x = 0; x < kGridDim; ++x) {
-    for (int y = 0; y < kGridDim; ++y) {
-      const double u = x / 500.0, v = y / 500.0;
-      const double hill1 = 120.0 * std::exp(-((u - 0.3) * (u - 0.3) + (v - 0.4) * (v - 0.4)) * 12);
-      const double hill2 = 80.0 * std::exp(-((u - 0.7) * (u - 0.7) + (v - 0.6) * (v - 0.6)) * 20);
-      const double crater = -40.0 * std::exp(-((u - 0.3) * (u - 0.3) + (v - 0.4) * (v - 0.4)) * 90);
-      d->values[x][y] = 100.0 + hill1 + hill2 + crater + 4.0 * std::sin(u * 37) * std::cos(v * 29);
-    }
-  }
-  ComputeStatistics(*d);
-  return d;
-}
-
-const GridDataSet& Data() {
-  static const std::unique_ptr<GridDataSet> d = DenseSet();
-  return *d;
-}
+const GridDataSet& Data() { return bench::DenseSurface(); }
 
 // The tracer written the plain way.
 struct Reference {
