@@ -2,7 +2,6 @@
 // cross-section through the centre of the colour map.
 #include "cli/Cli.h"
 
-#ifdef ORVELLE_CLI_RENDER
 #include <QImage>
 #include <cstdio>
 #include <memory>
@@ -11,11 +10,9 @@
 #include "data/Message.h"
 #include "views2d/LineGraph.h"
 #include "views2d/PointerInteraction.h"
-#endif
 
 namespace orvelle::cli {
 
-#ifdef ORVELLE_CLI_RENDER
 namespace {
 
 constexpr int kColorMapSide = 301;
@@ -36,10 +33,5 @@ int RunRenderLineGraph(const CliContext& context) {
 
   return WritePng(image, options.output) ? 0 : 1;
 }
-#else
-int RunRenderLineGraph(const CliContext&) {
-  return UsageError("this command is not available in this build");
-}
-#endif
 
 }  // namespace orvelle::cli

@@ -1,4 +1,3 @@
-#ifdef ORVELLE_CLI_RENDER
 #include "cli/CliPicture.h"
 
 #include <QBuffer>
@@ -43,4 +42,3 @@ bool WritePng(const QImage& image, const std::string& path) {
 }
 
 }  // namespace orvelle::cli
-#endif

@@ -3,8 +3,6 @@
 // same order, so that the palette the last drawing installed is the one the window would use.
 #include "cli/Cli.h"
 
-#ifdef ORVELLE_CLI_RENDER
-
 #include <QImage>
 #include <cstdio>
 #include <memory>
@@ -49,15 +47,3 @@ int RunRender2d(const CliContext& context) {
 }
 
 }  // namespace orvelle::cli
-
-#else
-
-namespace orvelle::cli {
-
-int RunRender2d(const CliContext&) {
-  return UsageError("this command is not available in this build");
-}
-
-}  // namespace orvelle::cli
-
-#endif

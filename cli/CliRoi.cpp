@@ -2,15 +2,12 @@
 // them, written as the window's "Save ROI" writes its file.
 #include "cli/Cli.h"
 
-#ifdef ORVELLE_CLI_RENDER
 #include <cstdio>
 
 #include "views2d/Roi.h"
-#endif
 
 namespace orvelle::cli {
 
-#ifdef ORVELLE_CLI_RENDER
 namespace {
 
 constexpr int kColorMapSide = 301;
@@ -46,8 +43,5 @@ int RunRoi(const CliContext& context) {
   std::fwrite(crlf.data(), 1, crlf.size(), stdout);
   return std::fflush(stdout) == 0 ? 0 : 1;
 }
-#else
-int RunRoi(const CliContext&) { return UsageError("this command is not available in this build"); }
-#endif
 
 }  // namespace orvelle::cli

@@ -2,8 +2,6 @@
 // grid and statistics that the same command line reports through info and grid.
 #include <gtest/gtest.h>
 
-#ifdef ORVELLE_CLI_RENDER
-
 #include <QByteArray>
 #include <QImage>
 #include <map>
@@ -150,5 +148,3 @@ TEST(CliRender2dTest, OutputToStandardOutputAndWriteFailures) {
 
 }  // namespace
 }  // namespace orvelle
-
-#endif
