@@ -15,7 +15,7 @@ echo "== sanitizer build (address + undefined)"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVELLE_SANITIZE=ON \
   -DORVELLE_BUILD_BENCH=OFF -DORVELLE_WARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build build-asan -j"$jobs"
-(cd build-asan && xvfb-run -a timeout 1200 ctest --output-on-failure -j"$jobs")
+(cd build-asan && xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" timeout 1200 ctest --output-on-failure --repeat until-pass:2 -j"$jobs")
 
 echo "== fuzz targets"
 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVELLE_FUZZ=ON \
@@ -29,4 +29,4 @@ cmake --build build -j"$jobs"
 echo "== command-line contract"
 contract=../shared/tools/cli-contract-check
 if [ -f "$contract" ]; then bash "$contract" build/orvelle-cli; fi
-cd build && xvfb-run -a timeout 1200 ctest --output-on-failure -j"$jobs"
+cd build && xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" timeout 1200 ctest --output-on-failure --repeat until-pass:2 -j"$jobs"
