@@ -45,7 +45,8 @@ DialogHooks& PlatformHooks();
 
 // Shows the open dialog; the chosen path, or nothing when cancelled.
 std::optional<QString> ShowOpenDialog(QWidget* parent, const FileDialogSpec& spec);
-// Shows the save dialog (asks before overwriting when the spec says so); nothing when cancelled.
+// Shows the save dialog (asks before overwriting when confirmOverwrite is set); nothing when
+// cancelled.
 std::optional<QString> ShowSaveDialog(QWidget* parent, const FileDialogSpec& spec);
 // Shows the colour dialog preset with `initial`; the chosen colour, or nothing when cancelled.
 std::optional<ColorRef> ShowColorDialog(QWidget* parent, ColorRef initial);
