@@ -156,11 +156,12 @@ void AutoRange(const GridDataSet& set) {
   double lo = kRunningMinStart, hi = kRunningMaxStart;
   if (set.active) ValidExtremes(set, lo, hi);
   g.dataMin = lo == kRunningMinStart ? 0.0f : static_cast<float>(lo);
-  // Auto scaling shows the data from their minimum to their maximum, negative values included,
-  // so a y zoom lasts one drawing while an x zoom persists.
   if (g.autoScale) {
     g.yRange = static_cast<float>(hi - lo);
-    g.yShift = 0.0f;
+    if (g.yShift > lo) g.yShift = static_cast<float>(-lo);
+    // For data below zero that rule lifts the bottom of the plot to 0 and cuts every negative
+    // value off; the plot starts at their minimum instead.
+    if (lo < 0 && g.dataMin + g.yShift > lo) g.yShift = 0.0f;
   }
 }
 

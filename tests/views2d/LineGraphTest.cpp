@@ -284,5 +284,27 @@ TEST(FixedTextTest, NumbersReadTheSameInEveryLocale) {
   EXPECT_EQ(FormatFixedSignificant(123456789.0, 7, 2), "1.234568E+08");
 }
 
+// Auto range: a shift above the minimum falls back to minus the minimum, but data below zero
+// are never cut off by it: their plot starts at their minimum.
+TEST_F(LineGraphTest, AutoRangeKeepsNegativeDataInThePlot) {
+  SetRanges(200.0f, 0.0f, 300.0f, 300.0f);
+  DrawLineGraph(Set());  // minimum 0: the shift 200 lies above it and becomes 0
+  EXPECT_EQ(LineGraph().yShift, 0.0f);
+  SetRanges(-50.0f, 0.0f, 300.0f, 300.0f);
+  DrawLineGraph(Set());  // a shift below the minimum stays
+  EXPECT_EQ(LineGraph().yShift, -50.0f);
+
+  for (int x = 0; x <= 300; ++x) {
+    for (int y = 0; y <= 300; ++y) Set().values[x][y] = y - 150.0;
+  }
+  SetRanges(0.0f, 0.0f, 300.0f, 300.0f);
+  DrawLineGraph(Set());
+  EXPECT_EQ(LineGraph().dataMin, -150.0f);
+  EXPECT_EQ(LineGraph().yShift, 0.0f);
+  EXPECT_EQ(LineGraph().yRange, 300.0f);
+  // The column profile starts at the bottom of the plot, where its first value -150 lies.
+  EXPECT_EQ(Pixel(65, 213), kRed);
+}
+
 }  // namespace
 }  // namespace orvelle
