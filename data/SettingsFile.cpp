@@ -1,9 +1,5 @@
 #include "data/SettingsFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -11,6 +7,7 @@
 #include <limits>
 #include <vector>
 
+#include "data/AtomicFile.h"
 #include "data/Message.h"
 
 namespace orvelle {
@@ -298,16 +295,6 @@ void Assign(const Line& line, const ReadValue& value, ViewerParams& p) {
   }
 }
 
-bool WriteAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
 }  // namespace
 
 std::string FormatSettings(const ViewerParams& params) {
@@ -325,20 +312,7 @@ std::string FormatSettings(const ViewerParams& params) {
 }
 
 int SaveParameter(const std::string& path, const ViewerParams& params) {
-  const std::string text = FormatSettings(params);
-  std::string temp = path + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  bool ok = fd >= 0;
-  if (ok) {
-    // Keep the permissions of the file being replaced; a new file gets the usual 0644.
-    struct stat old {};
-    const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, text) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) std::remove(temp.c_str());
-  }
-  if (!ok) {
+  if (!WriteFileAtomically(path, FormatSettings(params))) {
     ShowMessage("<SaveParameter> File open error.");
     return -1;
   }
