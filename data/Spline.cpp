@@ -127,12 +127,12 @@ bool CheckLattice(const GridDataSet& d, int order) {
   const int nt = d.maxY / d.pitchY + 1;
   const long long rows = static_cast<long long>(ns - 1) * d.pitchX + 1;
   const long long cols = static_cast<long long>(nt - 1) * d.pitchY + 1;
-  const std::string tooLarge = "Grid data too large to interpolate by spline.\n";
-  const std::string outputTooLarge = tooLarge + "The output has " + std::to_string(rows) + " x " +
-                                     std::to_string(cols) + " points; the limit is " +
-                                     std::to_string(kSplineMaxOutput) + " points per axis.";
   // The completeness scan reads the grid, so a lattice reaching past it is refused first.
-  if (rows > kGridDim || cols > kGridDim) return Refuse(outputTooLarge);
+  if (rows > kGridDim || cols > kGridDim) {
+    return Refuse("Grid data too large to interpolate by spline.\nThe output has " +
+                  std::to_string(rows) + " x " + std::to_string(cols) + " points; the limit is " +
+                  std::to_string(kGridDim) + " points per axis.");
+  }
   for (int x = 0; x <= d.maxX; x += d.pitchX) {
     for (int y = 0; y <= d.maxY; y += d.pitchY) {
       if (!IsValid(d.values[x][y])) {
@@ -140,12 +140,6 @@ bool CheckLattice(const GridDataSet& d, int order) {
       }
     }
   }
-  if (ns > kSplineMaxLattice || nt > kSplineMaxLattice) {
-    return Refuse(tooLarge + "The lattice has " + std::to_string(ns) + " x " + std::to_string(nt) +
-                  " points; the limit is " + std::to_string(kSplineMaxLattice) +
-                  " points per axis.");
-  }
-  if (rows > kSplineMaxOutput || cols > kSplineMaxOutput) return Refuse(outputTooLarge);
   return true;
 }
 
@@ -179,6 +173,172 @@ void Evaluate(int ns, int nt, int k, int pitchX, int pitchY, int rows, int cols)
       y0 = y1;
     }
   }
+}
+
+// The separable path: lattices beyond the working storage, in double precision. Its memory
+// grows with the lattice and the output and is kept between runs like the buffers above.
+struct SeparableAxis {
+  int n = 0, k = 0;
+  std::vector<double> knots;
+  // Collocation matrix (basis b at u = i in row i) in band form: row i holds columns
+  // i - below .. i + above; decomposed in place without row exchanges.
+  std::vector<double> band;
+  int below = 0, above = 0;
+  // Evaluation at every output coordinate x: basis values first[x] .. first[x] + k - 1.
+  std::vector<int> first;
+  std::vector<double> values;
+};
+
+struct SeparableBuffers {
+  SeparableAxis x, y;
+  std::vector<double> lattice;     // [i][j], then the solve along X in place, then controls [a][b]
+  std::vector<double> transposed;  // [j][a] for the solve along Y
+  std::vector<double> alongY;      // [a][Y]: the surface at every lattice row a
+};
+
+SeparableBuffers sep;
+
+// The k basis values that can be non-zero at u, of the n functions of order k over `knots`,
+// stored in `out`; returns the index of the first. The knot span follows EvalBasis (a u at the
+// end of the range belongs to the last interval); the recursion touches only the non-zero ones.
+int LocalBasis(double u, const double* knots, int n, int k, double* out, double* left,
+               double* right) {
+  int span = static_cast<int>(std::upper_bound(knots, knots + n + k, u) - knots) - 1;
+  span = std::clamp(span, k - 1, n - 1);
+  out[0] = 1.0;
+  for (int j = 1; j < k; ++j) {
+    left[j] = u - knots[span + 1 - j];
+    right[j] = knots[span + j] - u;
+    double saved = 0.0;
+    for (int r = 0; r < j; ++r) {
+      // Positive: the knots differ across the span, which has t[span] < t[span + 1].
+      const double temp = out[r] / (right[r + 1] + left[j - r]);
+      out[r] = saved + right[r + 1] * temp;
+      saved = left[j - r] * temp;
+    }
+    out[j] = saved;
+  }
+  return span - (k - 1);
+}
+
+void PrepareAxis(SeparableAxis& axis, int n, int k, int pitch, int length) {
+  axis.n = n;
+  axis.k = k;
+  std::vector<float> knots(n + k);
+  SplineKnots(n, k, knots.data());
+  axis.knots.assign(knots.begin(), knots.end());
+  std::vector<double> left(k), right(k), basis(k);
+
+  std::vector<int> firstAt(n);
+  std::vector<double> rows(static_cast<size_t>(n) * k);
+  axis.below = axis.above = 0;
+  for (int i = 0; i < n; ++i) {
+    firstAt[i] = LocalBasis(i, axis.knots.data(), n, k, &rows[static_cast<size_t>(i) * k],
+                            left.data(), right.data());
+    axis.below = std::max(axis.below, i - firstAt[i]);
+    axis.above = std::max(axis.above, firstAt[i] + k - 1 - i);
+  }
+  const int width = axis.below + axis.above + 1;
+  axis.band.assign(static_cast<size_t>(n) * width, 0.0);
+  for (int i = 0; i < n; ++i) {
+    for (int q = 0; q < k; ++q) {
+      axis.band[static_cast<size_t>(i) * width + firstAt[i] + q - i + axis.below] =
+          rows[static_cast<size_t>(i) * k + q];
+    }
+  }
+  // Without row exchanges the factors keep the band; the pivots of this totally positive
+  // matrix are positive.
+  for (int r = 0; r + 1 < n; ++r) {
+    const double* pivotRow = &axis.band[static_cast<size_t>(r) * width];
+    const double pivot = pivotRow[axis.below];
+    const int lastRow = std::min(n - 1, r + axis.below);
+    const int lastCol = std::min(n - 1, r + axis.above);
+    for (int w = r + 1; w <= lastRow; ++w) {
+      double* row = &axis.band[static_cast<size_t>(w) * width] + axis.below - w;  // row[column]
+      const double m = row[r] / pivot;
+      row[r] = m;
+      if (m == 0.0) continue;
+      for (int q = r + 1; q <= lastCol; ++q) row[q] -= m * pivotRow[q - r + axis.below];
+    }
+  }
+
+  axis.first.resize(length);
+  axis.values.resize(static_cast<size_t>(length) * k);
+  for (int x = 0; x < length; ++x) {
+    axis.first[x] = LocalBasis(static_cast<double>(x) / pitch, axis.knots.data(), n, k,
+                               &axis.values[static_cast<size_t>(x) * k], left.data(), right.data());
+  }
+}
+
+// Solves the axis's system for `count` right-hand sides at once: z is n rows of `count` values,
+// row i holding equation i of every system; the solutions replace it.
+void SolveAlong(const SeparableAxis& axis, double* z, int count) {
+  const int n = axis.n, width = axis.below + axis.above + 1;
+  for (int i = 1; i < n; ++i) {
+    const double* row = &axis.band[static_cast<size_t>(i) * width] + axis.below - i;
+    double* zi = z + static_cast<size_t>(i) * count;
+    for (int r = std::max(0, i - axis.below); r < i; ++r) {
+      const double m = row[r];
+      if (m == 0.0) continue;
+      const double* zr = z + static_cast<size_t>(r) * count;
+      for (int c = 0; c < count; ++c) zi[c] -= m * zr[c];
+    }
+  }
+  for (int i = n - 1; i >= 0; --i) {
+    const double* row = &axis.band[static_cast<size_t>(i) * width] + axis.below - i;
+    double* zi = z + static_cast<size_t>(i) * count;
+    for (int q = i + 1; q <= std::min(n - 1, i + axis.above); ++q) {
+      const double u = row[q];
+      if (u == 0.0) continue;
+      const double* zq = z + static_cast<size_t>(q) * count;
+      for (int c = 0; c < count; ++c) zi[c] -= u * zq[c];
+    }
+    const double pivot = row[i];
+    for (int c = 0; c < count; ++c) zi[c] /= pivot;
+  }
+}
+
+void Transpose(const double* from, int rows, int cols, double* to) {
+  constexpr int kBlock = 32;
+  for (int r0 = 0; r0 < rows; r0 += kBlock) {
+    for (int c0 = 0; c0 < cols; c0 += kBlock) {
+      const int r1 = std::min(rows, r0 + kBlock), c1 = std::min(cols, c0 + kBlock);
+      for (int r = r0; r < r1; ++r)
+        for (int c = c0; c < c1; ++c)
+          to[static_cast<size_t>(c) * rows + r] = from[static_cast<size_t>(r) * cols + c];
+    }
+  }
+}
+
+// Drops the lattice values with the rest of the data set; the name stays.
+void ResetKeepingName(GridDataSet& d) {
+  const std::string name = d.name;
+  ResetDataSets(&d, 1);
+  if (!name.empty()) d.name = name;
+}
+
+// The statistics and range of a data set whose grid holds the spline over rows x cols.
+void StoreStatistics(GridDataSet& d, int rows, int cols) {
+  double lo = kRunningMinStart, hi = kRunningMaxStart;
+  for (int x = 0; x < rows; ++x) {
+    for (int y = 0; y < cols; ++y) {
+      const double v = d.values[x][y];
+      if (lo > v) lo = v;
+      if (hi < v) hi = v;
+    }
+  }
+  d.active = 1;
+  d.pointCount = rows * cols;
+  d.rangeMin = d.defaultMin = lo;
+  d.rangeMax = d.defaultMax = hi;
+  d.span = hi - lo;
+  d.mean = ComputeMean(d);
+}
+
+bool FitsWorkingStorage(const GridDataSet& d) {
+  const int ns = d.maxX / d.pitchX + 1, nt = d.maxY / d.pitchY + 1;
+  return ns <= kSplineMaxLattice && nt <= kSplineMaxLattice &&
+         (ns - 1) * d.pitchX + 1 <= kSplineMaxOutput && (nt - 1) * d.pitchY + 1 <= kSplineMaxOutput;
 }
 
 }  // namespace
@@ -238,8 +398,66 @@ void LuSolve(const float* a, const float* z, float* x, int n) {
   SolveProfile(a, z, y.data(), x, n, p);
 }
 
+namespace {
+
+// The separable path after the checks.
+int Separable(GridDataSet& d, int order) {
+  const int ns = d.maxX / d.pitchX + 1;
+  const int nt = d.maxY / d.pitchY + 1;
+  const int k = order + 1;
+  const int rows = (ns - 1) * d.pitchX + 1;
+  const int cols = (nt - 1) * d.pitchY + 1;
+
+  // The collocation matrix is BX (x) BY, so the controls C solve BX C BY^T = Z: first along X
+  // for every lattice column, then along Y for every row.
+  std::vector<double>& z = sep.lattice;
+  z.resize(static_cast<size_t>(ns) * nt);
+  for (int i = 0; i < ns; ++i) {
+    for (int j = 0; j < nt; ++j)
+      z[static_cast<size_t>(i) * nt + j] = d.values[i * d.pitchX][j * d.pitchY];
+  }
+  PrepareAxis(sep.x, ns, k, d.pitchX, rows);
+  PrepareAxis(sep.y, nt, k, d.pitchY, cols);
+  SolveAlong(sep.x, z.data(), nt);
+  sep.transposed.resize(z.size());
+  Transpose(z.data(), ns, nt, sep.transposed.data());
+  SolveAlong(sep.y, sep.transposed.data(), ns);
+  Transpose(sep.transposed.data(), nt, ns, z.data());
+
+  // The surface along Y at every lattice row, then along X at every output row.
+  std::vector<double>& alongY = sep.alongY;
+  alongY.resize(static_cast<size_t>(ns) * cols);
+  for (int a = 0; a < ns; ++a) {
+    const double* control = &z[static_cast<size_t>(a) * nt];
+    double* out = &alongY[static_cast<size_t>(a) * cols];
+    for (int y = 0; y < cols; ++y) {
+      const double* c = control + sep.y.first[y];
+      const double* b = &sep.y.values[static_cast<size_t>(y) * k];
+      double sum = 0.0;
+      for (int q = 0; q < k; ++q) sum += b[q] * c[q];
+      out[y] = sum;
+    }
+  }
+  ResetKeepingName(d);
+  for (int x = 0; x < rows; ++x) {
+    double* out = d.values[x];
+    const double* b = &sep.x.values[static_cast<size_t>(x) * k];
+    const double* row = &alongY[static_cast<size_t>(sep.x.first[x]) * cols];
+    for (int y = 0; y < cols; ++y) out[y] = b[0] * row[y];
+    for (int q = 1; q < k; ++q) {
+      row += cols;
+      for (int y = 0; y < cols; ++y) out[y] += b[q] * row[y];
+    }
+  }
+  StoreStatistics(d, rows, cols);
+  return 1;
+}
+
+}  // namespace
+
 int SplineInterpolate(GridDataSet& d, int order) {
   if (!CheckLattice(d, order)) return -1;
+  if (!FitsWorkingStorage(d)) return Separable(d, order);
   const int ns = d.maxX / d.pitchX + 1;
   const int nt = d.maxY / d.pitchY + 1;
   const int n = ns * nt;
@@ -280,25 +498,16 @@ int SplineInterpolate(GridDataSet& d, int order) {
   SolveProfile(g.matrix, g.data, g.forward, g.control, n, p);
   Evaluate(ns, nt, k, d.pitchX, d.pitchY, rows, cols);
 
-  const std::string name = d.name;
-  ResetDataSets(&d, 1);
-  if (!name.empty()) d.name = name;
-  double lo = kRunningMinStart, hi = kRunningMaxStart;
+  ResetKeepingName(d);
   for (int x = 0; x < rows; ++x) {
-    for (int y = 0; y < cols; ++y) {
-      const double v = g.out[x][y];
-      d.values[x][y] = v;
-      if (lo > v) lo = v;
-      if (hi < v) hi = v;
-    }
+    for (int y = 0; y < cols; ++y) d.values[x][y] = g.out[x][y];
   }
-  d.active = 1;
-  d.pointCount = rows * cols;
-  d.rangeMin = d.defaultMin = lo;
-  d.rangeMax = d.defaultMax = hi;
-  d.span = hi - lo;
-  d.mean = ComputeMean(d);
+  StoreStatistics(d, rows, cols);
   return 1;
+}
+
+int SplineSeparable(GridDataSet& d, int order) {
+  return CheckLattice(d, order) ? Separable(d, order) : -1;
 }
 
 void ResetSplineModule() { std::memset(&g, 0, sizeof g); }

@@ -1,21 +1,31 @@
-// Tensor-product B-spline interpolation of a data set's measured lattice, evaluated in single
-// precision at every integer grid coordinate. The work buffers are module state (static, sized
-// for the largest lattice), so the module never allocates during a run and is not re-entrant.
+// Tensor-product B-spline interpolation of a data set's measured lattice, evaluated at every
+// integer grid coordinate. Lattices within the working storage take the exact single-precision
+// procedure, whose buffers are static so it never allocates; larger ones take the separable
+// double-precision solve, whose buffers grow with the lattice and are kept between runs. All of
+// it is module state: the module is not re-entrant.
 #pragma once
 
 #include "data/GridDataSet.h"
 
 namespace orvelle {
 
-// Working storage limits: lattice points per axis and output points per axis.
+// Working storage of the exact procedure: lattice points per axis and output points per axis.
 inline constexpr int kSplineMaxLattice = 32;
 inline constexpr int kSplineMaxOutput = 353;
 
 // Rebuilds `set` from its lattice (multiples of pitchX/pitchY up to maxX/maxY) with a spline of
 // degree `order`. Returns 1, or -1 after a message with `set` untouched (order too high for the
-// lattice, lattice beyond the working storage, a lattice point missing, pitch below 1, negative
+// lattice, an output past the 501 x 501 grid, a lattice point missing, pitch below 1, negative
 // order). On success every point outside the output rectangle is kNoData; the name survives.
+// Within the working storage the result is the exact single-precision procedure's; beyond it,
+// the same surface from SplineSeparable.
 int SplineInterpolate(GridDataSet& set, int order);
+
+// The same checks and surface as SplineInterpolate for any lattice the grid holds, always
+// through the separable form in double precision: one banded solve per lattice column along X,
+// one per row along Y, then the evaluation along Y and along X. Agrees with the exact procedure
+// to single-precision rounding.
+int SplineSeparable(GridDataSet& set, int order);
 
 // Fills basis[0..n-1] with the n B-spline basis functions of order k (degree k-1) at u over the
 // knots t[0..n+k-1]; a u at or past the last knot belongs to the last interval. Returns the
