@@ -1,6 +1,6 @@
 // The B-spline interpolation: knots and basis, the interpolation property up to the last row and
-// column, agreement with the step-by-step procedure, the checks and their messages, and the
-// elimination without row exchanges.
+// column, agreement with the step-by-step procedure, the separable path for lattices beyond the
+// working storage, the checks and their messages, and the elimination without row exchanges.
 #include "data/Spline.h"
 
 #include <gtest/gtest.h>
@@ -159,27 +159,83 @@ TEST_F(SplineTest, NamesTheFirstMissingPointWithXAsTheOuterLoop) {
   ExpectRefused(3, "Data nothing -> X:20 Y:10");
 }
 
-TEST_F(SplineTest, RefusesWhatExceedsTheWorkingStorage) {
-  Lattice(33, 5, 1, 10, Bumpy);
-  ExpectRefused(3,
-                "Grid data too large to interpolate by spline.\n"
-                "The lattice has 33 x 5 points; the limit is 32 points per axis.");
-  ResetDataSets(sets.get(), 1);
-  Lattice(23, 4, 17, 10, Bumpy);
-  ExpectRefused(3,
-                "Grid data too large to interpolate by spline.\n"
-                "The output has 375 x 31 points; the limit is 353 points per axis.");
-  ResetDataSets(sets.get(), 1);
+TEST_F(SplineTest, RefusesOnlyWhatTheGridCannotHoldAndBadPitchOrOrder) {
   GridDataSet& d = Lattice(4, 4, 10, 10, Bumpy);
   d.maxY = 700;  // past the grid: refused before any point is read
   ExpectRefused(3,
                 "Grid data too large to interpolate by spline.\n"
-                "The output has 31 x 701 points; the limit is 353 points per axis.");
+                "The output has 31 x 701 points; the limit is 501 points per axis.");
   d.maxY = 30;
   d.pitchX = 0;
   ExpectRefused(3, "X/Y Pitch data error. X:0 Y:10");
   d.pitchX = 10;
   ExpectRefused(-1, "Spline order -1 is not valid. Set 'Order' to a value from 2 to 4.");
+}
+
+TEST_F(SplineTest, LargeLatticesPassThroughEveryLatticeValue) {
+  struct Case {
+    int nx, ny, px, py, order;
+  };
+  for (const Case& c : {Case{501, 501, 1, 1, 3}, Case{60, 45, 8, 11, 2}, Case{33, 5, 1, 10, 3},
+                        Case{23, 4, 17, 10, 3}, Case{51, 51, 10, 10, 4}}) {
+    SCOPED_TRACE(testing::Message() << c.nx << "x" << c.ny << " order " << c.order);
+    ResetDataSets(sets.get(), 1);
+    GridDataSet& d = Lattice(c.nx, c.ny, c.px, c.py, Bumpy);
+    ASSERT_EQ(SplineInterpolate(d, c.order), 1);
+    double worst = 0.0;
+    for (int i = 0; i < c.nx; ++i)
+      for (int j = 0; j < c.ny; ++j)
+        worst = std::max(worst, std::abs(d.values[i * c.px][j * c.py] - Bumpy(i, j)));
+    EXPECT_LE(worst, 1e-9 * d.span);
+    EXPECT_EQ(d.pointCount, (d.maxX + 1) * (d.maxY + 1));
+    EXPECT_EQ(d.mean, ComputeMean(d));
+    EXPECT_EQ(d.name, "Height");
+  }
+  ResetDataSets(sets.get(), 1);
+  GridDataSet& d = Lattice(70, 40, 7, 12, [](int, int) { return -3.25; });
+  ASSERT_EQ(SplineInterpolate(d, 3), 1);
+  double worst = 0.0;
+  for (int x = 0; x <= d.maxX; ++x)
+    for (int y = 0; y <= d.maxY; ++y) worst = std::max(worst, std::abs(d.values[x][y] + 3.25));
+  EXPECT_LE(worst, 1e-12);
+  EXPECT_EQ(d.values[d.maxX + 1][0], kNoData);
+}
+
+TEST_F(SplineTest, SeparablePathGivesTheExactProceduresSurfaceAtTheStorageLimit) {
+  struct Case {
+    int nx, ny, px, py;
+  };
+  auto separable = MakeDataSets();
+  for (const Case& c : {Case{32, 32, 11, 11}, Case{32, 20, 11, 17}}) {
+    for (int order : {2, 3, 4}) {
+      SCOPED_TRACE(testing::Message() << c.nx << "x" << c.ny << " order " << order);
+      ResetDataSets(sets.get(), 1);
+      GridDataSet& d = Lattice(c.nx, c.ny, c.px, c.py, Bumpy);
+      reference::CopyValues(d, separable[0]);
+      separable[0].pitchX = d.pitchX;
+      separable[0].pitchY = d.pitchY;
+      separable[0].maxX = d.maxX;
+      separable[0].maxY = d.maxY;
+      ASSERT_EQ(SplineInterpolate(d, order), 1);
+      ASSERT_EQ(SplineSeparable(separable[0], order), 1);
+      double worst = 0.0;
+      for (int x = 0; x <= d.maxX; ++x)
+        for (int y = 0; y <= d.maxY; ++y)
+          worst = std::max(worst, std::abs(d.values[x][y] - separable[0].values[x][y]));
+      EXPECT_LE(worst, 2e-5 * d.span);
+    }
+  }
+}
+
+TEST_F(SplineTest, LargeLatticeChecksGiveTheirMessagesAndChangeNothing) {
+  Lattice(40, 3, 1, 10, Bumpy);
+  ExpectRefused(
+      3, "Grid data not enough to interpolate by spline.\nSet 'Order'(=3) value to smaller.");
+  ResetDataSets(sets.get(), 1);
+  Lattice(501, 501, 1, 1, Bumpy);
+  sets[0].values[400][7] = kNoData;
+  sets[0].values[499][2] = kNoData;
+  ExpectRefused(4, "Data nothing -> X:400 Y:7");
 }
 
 TEST_F(SplineTest, RunsAtTheLimits) {
