@@ -227,7 +227,7 @@ void PrepareAxis(SeparableAxis& axis, int n, int k, int pitch, int length) {
   std::vector<float> knots(n + k);
   SplineKnots(n, k, knots.data());
   axis.knots.assign(knots.begin(), knots.end());
-  std::vector<double> left(k), right(k), basis(k);
+  std::vector<double> left(k), right(k);
 
   std::vector<int> firstAt(n);
   std::vector<double> rows(static_cast<size_t>(n) * k);
@@ -341,6 +341,59 @@ bool FitsWorkingStorage(const GridDataSet& d) {
          (ns - 1) * d.pitchX + 1 <= kSplineMaxOutput && (nt - 1) * d.pitchY + 1 <= kSplineMaxOutput;
 }
 
+// The separable path after the checks.
+int Separable(GridDataSet& d, int order) {
+  const int ns = d.maxX / d.pitchX + 1;
+  const int nt = d.maxY / d.pitchY + 1;
+  const int k = order + 1;
+  const int rows = (ns - 1) * d.pitchX + 1;
+  const int cols = (nt - 1) * d.pitchY + 1;
+
+  // The collocation matrix is BX (x) BY, so the controls C solve BX C BY^T = Z: first along X
+  // for every lattice column, then along Y for every row.
+  std::vector<double>& z = sep.lattice;
+  z.resize(static_cast<size_t>(ns) * nt);
+  for (int i = 0; i < ns; ++i) {
+    for (int j = 0; j < nt; ++j)
+      z[static_cast<size_t>(i) * nt + j] = d.values[i * d.pitchX][j * d.pitchY];
+  }
+  PrepareAxis(sep.x, ns, k, d.pitchX, rows);
+  PrepareAxis(sep.y, nt, k, d.pitchY, cols);
+  SolveAlong(sep.x, z.data(), nt);
+  sep.transposed.resize(z.size());
+  Transpose(z.data(), ns, nt, sep.transposed.data());
+  SolveAlong(sep.y, sep.transposed.data(), ns);
+  Transpose(sep.transposed.data(), nt, ns, z.data());
+
+  // The surface along Y at every lattice row, then along X at every output row.
+  std::vector<double>& alongY = sep.alongY;
+  alongY.resize(static_cast<size_t>(ns) * cols);
+  for (int a = 0; a < ns; ++a) {
+    const double* control = &z[static_cast<size_t>(a) * nt];
+    double* out = &alongY[static_cast<size_t>(a) * cols];
+    for (int y = 0; y < cols; ++y) {
+      const double* c = control + sep.y.first[y];
+      const double* b = &sep.y.values[static_cast<size_t>(y) * k];
+      double sum = 0.0;
+      for (int q = 0; q < k; ++q) sum += b[q] * c[q];
+      out[y] = sum;
+    }
+  }
+  ResetKeepingName(d);
+  for (int x = 0; x < rows; ++x) {
+    double* out = d.values[x];
+    const double* b = &sep.x.values[static_cast<size_t>(x) * k];
+    const double* row = &alongY[static_cast<size_t>(sep.x.first[x]) * cols];
+    for (int y = 0; y < cols; ++y) out[y] = b[0] * row[y];
+    for (int q = 1; q < k; ++q) {
+      row += cols;
+      for (int y = 0; y < cols; ++y) out[y] += b[q] * row[y];
+    }
+  }
+  StoreStatistics(d, rows, cols);
+  return 1;
+}
+
 }  // namespace
 
 void SplineKnots(int n, int k, float* knots) {
@@ -398,63 +451,6 @@ void LuSolve(const float* a, const float* z, float* x, int n) {
   SolveProfile(a, z, y.data(), x, n, p);
 }
 
-namespace {
-
-// The separable path after the checks.
-int Separable(GridDataSet& d, int order) {
-  const int ns = d.maxX / d.pitchX + 1;
-  const int nt = d.maxY / d.pitchY + 1;
-  const int k = order + 1;
-  const int rows = (ns - 1) * d.pitchX + 1;
-  const int cols = (nt - 1) * d.pitchY + 1;
-
-  // The collocation matrix is BX (x) BY, so the controls C solve BX C BY^T = Z: first along X
-  // for every lattice column, then along Y for every row.
-  std::vector<double>& z = sep.lattice;
-  z.resize(static_cast<size_t>(ns) * nt);
-  for (int i = 0; i < ns; ++i) {
-    for (int j = 0; j < nt; ++j)
-      z[static_cast<size_t>(i) * nt + j] = d.values[i * d.pitchX][j * d.pitchY];
-  }
-  PrepareAxis(sep.x, ns, k, d.pitchX, rows);
-  PrepareAxis(sep.y, nt, k, d.pitchY, cols);
-  SolveAlong(sep.x, z.data(), nt);
-  sep.transposed.resize(z.size());
-  Transpose(z.data(), ns, nt, sep.transposed.data());
-  SolveAlong(sep.y, sep.transposed.data(), ns);
-  Transpose(sep.transposed.data(), nt, ns, z.data());
-
-  // The surface along Y at every lattice row, then along X at every output row.
-  std::vector<double>& alongY = sep.alongY;
-  alongY.resize(static_cast<size_t>(ns) * cols);
-  for (int a = 0; a < ns; ++a) {
-    const double* control = &z[static_cast<size_t>(a) * nt];
-    double* out = &alongY[static_cast<size_t>(a) * cols];
-    for (int y = 0; y < cols; ++y) {
-      const double* c = control + sep.y.first[y];
-      const double* b = &sep.y.values[static_cast<size_t>(y) * k];
-      double sum = 0.0;
-      for (int q = 0; q < k; ++q) sum += b[q] * c[q];
-      out[y] = sum;
-    }
-  }
-  ResetKeepingName(d);
-  for (int x = 0; x < rows; ++x) {
-    double* out = d.values[x];
-    const double* b = &sep.x.values[static_cast<size_t>(x) * k];
-    const double* row = &alongY[static_cast<size_t>(sep.x.first[x]) * cols];
-    for (int y = 0; y < cols; ++y) out[y] = b[0] * row[y];
-    for (int q = 1; q < k; ++q) {
-      row += cols;
-      for (int y = 0; y < cols; ++y) out[y] += b[q] * row[y];
-    }
-  }
-  StoreStatistics(d, rows, cols);
-  return 1;
-}
-
-}  // namespace
-
 int SplineInterpolate(GridDataSet& d, int order) {
   if (!CheckLattice(d, order)) return -1;
   if (!FitsWorkingStorage(d)) return Separable(d, order);
@@ -510,6 +506,9 @@ int SplineSeparable(GridDataSet& d, int order) {
   return CheckLattice(d, order) ? Separable(d, order) : -1;
 }
 
-void ResetSplineModule() { std::memset(&g, 0, sizeof g); }
+void ResetSplineModule() {
+  std::memset(&g, 0, sizeof g);
+  sep = SeparableBuffers{};
+}
 
 }  // namespace orvelle
