@@ -10,6 +10,7 @@
 #include "app/Main.h"
 #include "data/Conditioning.h"
 #include "data/Message.h"
+#include "data/NameText.h"
 #include "data/ThkFormat.h"
 #include "platform/Dialogs.h"
 
@@ -87,7 +88,8 @@ void TForm1::FillTypeList(QComboBox* list, const GridDataSet* sets, int n) {
   list->clear();
   n = std::clamp(n, 0, kMaxDataSets);
   for (int i = 0; i < n; ++i)
-    list->addItem(sets[i].active ? QString::fromStdString(sets[i].name) : QString("-----"));
+    list->addItem(sets[i].active ? QString::fromStdString(NameText(sets[i].name))
+                                 : QString("-----"));
   list->setEnabled(true);
   list->setCurrentIndex(0);
 }

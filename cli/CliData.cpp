@@ -3,37 +3,28 @@
 #include <string>
 
 #include "cli/Cli.h"
+#include "data/NameText.h"
 #include "data/NumberText.h"
 
 namespace orvelle::cli {
 namespace {
 
-// JSON string literal; bytes that are not valid UTF-8 are read as Latin-1 so the output stays
-// valid JSON whatever encoding the file's names were written in.
-std::string JsonString(const std::string& s) {
+// JSON string literal of a name: its text as NameText gives it (always valid UTF-8), with quotes,
+// backslashes and control characters escaped.
+std::string JsonString(const std::string& name) {
+  const std::string text = NameText(name);
   std::string out = "\"";
-  for (size_t i = 0; i < s.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
+  for (const char ch : text) {
+    const unsigned char c = static_cast<unsigned char>(ch);
     if (c == '"' || c == '\\') {
       out += '\\';
-      out += static_cast<char>(c);
+      out += ch;
     } else if (c < 0x20 || c == 0x7F) {
       char buf[8];
       std::snprintf(buf, sizeof buf, "\\u%04x", c);
       out += buf;
-    } else if (c < 0x80) {
-      out += static_cast<char>(c);
     } else {
-      size_t len = c >= 0xF0 && c < 0xF5 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 0;
-      bool valid = len > 0 && i + len <= s.size();
-      for (size_t k = 1; valid && k < len; ++k) valid = (s[i + k] & 0xC0) == 0x80;
-      if (valid) {
-        out.append(s, i, len);
-        i += len - 1;
-      } else {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-      }
+      out += ch;
     }
   }
   return out + "\"";

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "data/Message.h"
+#include "data/NameText.h"
 #include "data/NumberText.h"
 
 namespace orvelle {
@@ -36,7 +37,7 @@ std::string FieldTooLong(int line) {
 }
 
 std::string NotANumber(std::string_view field, int line) {
-  return "Incorrect data. -> '" + std::string(field) + "' Line: " + std::to_string(line);
+  return "Incorrect data. -> '" + NameText(field) + "' Line: " + std::to_string(line);
 }
 
 // Reads a coordinate as the format does (double, narrowed to float); false when it is not finite.
@@ -187,9 +188,9 @@ bool ThkFileParser::ReadCoordinate(std::string_view field, char axis, int pitch,
 bool ThkFileParser::CheckCharacters(std::string_view field, bool valueField) {
   for (unsigned char c : field) {
     if (valueField ? IsValueChar(c) : IsDigit(c)) continue;
-    char text[32];
-    std::snprintf(text, sizeof text, "%c(%02X)", static_cast<char>(c), static_cast<unsigned>(c));
-    return Fail("Incorrect data. -> '" + std::string(text) + "' Line: " + std::to_string(line_));
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "(%02X)", static_cast<unsigned>(c));
+    return Fail("Incorrect data. -> '" + ByteText(c) + hex + "' Line: " + std::to_string(line_));
   }
   return true;
 }
@@ -349,7 +350,7 @@ class ClipboardParser {
     switch (line_) {
       case kKeywordLine:
         if (field_ == 1 && f != "THK_DATA") {
-          return Fail("Header data error. -> " + std::string(f) + "(Must be 'THK_DATA')");
+          return Fail("Header data error. -> " + NameText(f) + "(Must be 'THK_DATA')");
         }
         return true;
       case kSizeLine:
@@ -364,7 +365,7 @@ class ClipboardParser {
           int& pitch = field_ == 1 ? pitchX_ : pitchY_;
           pitch = LeadingInt(f);
           ++pitchesRead_;
-          if (pitch < 1) return Fail("X/Y Pitch data error. -> " + std::string(f));
+          if (pitch < 1) return Fail("X/Y Pitch data error. -> " + NameText(f));
         }
         return true;
       case kNamesLine:
@@ -382,7 +383,7 @@ class ClipboardParser {
 
   bool SizeError(std::string_view f) {
     return Fail("Size data error.(with in 1<->" + std::to_string(kMaxThkSize) + ") -> " +
-                std::string(f));
+                NameText(f));
   }
   bool TypeCountError() {
     return Fail("Incorrect data type count.(N<=0 or N>=" + std::to_string(kMaxDataSets) +
@@ -434,7 +435,7 @@ class ClipboardParser {
         if (!sizeRead_) ok = SizeError(pending);
         break;
       case kPitchLine:
-        if (pitchesRead_ < 2) ok = Fail("X/Y Pitch data error. -> " + std::string(pending));
+        if (pitchesRead_ < 2) ok = Fail("X/Y Pitch data error. -> " + NameText(pending));
         break;
       case kNamesLine:
         if (field_ == 1) {

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "data/Message.h"
+#include "data/NameText.h"
 #include "views2d/FixedText.h"
 
 namespace orvelle {
@@ -254,7 +255,18 @@ bool WriteRoiFile(const std::string& path, const std::string& text) {
 
 std::string CopyRoiText(const ViewerParams& p, const GridDataSet* sets, int selectedType,
                         int imageWidth, int imageHeight) {
-  return RoiExportText(p, sets, selectedType, imageWidth, imageHeight, '\t');
+  const std::string table = RoiExportText(p, sets, selectedType, imageWidth, imageHeight, '\t');
+  if (table.empty()) return table;
+  // The clipboard carries text, so its header line shows each name decoded; the file keeps the
+  // bytes as read. The raw header is two separators plus each active name and its separator.
+  std::string text(2, '\t');
+  size_t rawHeader = 2;
+  for (int j = 0; j < kMaxDataSets; ++j) {
+    if (!sets[j].active) continue;
+    text += NameText(sets[j].name) + '\t';
+    rawHeader += sets[j].name.size() + 1;
+  }
+  return text + table.substr(std::min(rawHeader, table.size()));
 }
 
 void ConfirmRoiCopied() { ShowMessage("Copied ROI Data to Clipboard."); }

@@ -75,8 +75,9 @@ std::string RoiExportText(const ViewerParams& params, const GridDataSet* sets, i
 // and the path when the file cannot be opened, written or closed.
 bool WriteRoiFile(const std::string& path, const std::string& text);
 
-// "Copy ROI": the tab-separated table, or "" (after its message) when nothing is shown. The
-// window puts a non-empty result on the clipboard and then calls ConfirmRoiCopied.
+// "Copy ROI": the tab-separated table with the names as UTF-8 text (NameText), or "" (after its
+// message) when nothing is shown. The window puts a non-empty result on the clipboard and then
+// calls ConfirmRoiCopied.
 std::string CopyRoiText(const ViewerParams& params, const GridDataSet* sets, int selectedType,
                         int imageWidth, int imageHeight);
 void ConfirmRoiCopied();

@@ -360,6 +360,19 @@ TEST_F(WindowData, TheTypeListMarksEmptySlots) {
   EXPECT_EQ(list->currentIndex(), 0);
 }
 
+TEST_F(WindowData, TheTypeListShowsANameInUtf8AndInCp932Alike) {
+  TForm1& form = MakeWindow();
+  GridDataSet* sets = form.DataSets();
+  sets[0].name = "\xE8\x86\x9C\xE5\x8E\x9A";
+  sets[1].name = "\x96\x8C\x8C\xFA";
+  sets[2].name = "\x96";
+  for (int i = 0; i < 3; ++i) sets[i].active = 1;
+  auto* list = Find<QComboBox>("Cmb_DataType");
+  form.FillTypeList(list, sets, 3);
+  EXPECT_EQ(Items(list), QStringList({QString::fromUtf8("膜厚"), QString::fromUtf8("膜厚"),
+                                      QString(QChar::ReplacementCharacter)}));
+}
+
 TEST_F(WindowData, DebugModeWidensAndRestoresTheWindow) {
   TForm1& form = MakeWindow();
   QTest::mouseDClick(Find<QWidget>("Lbl_DEBUG"), Qt::LeftButton);

@@ -46,10 +46,15 @@ TEST(CliInfo, ReadsClipboardTextFromStandardInput) {
 
 TEST(CliInfo, NamesAreValidJson) {
   test::TempDir dir;
-  const std::string path = dir.Write("q.thk", "10,\n1,1,\n1,say \"hi\"\\ \xE9,\n0,0,1,\n");
+  // The same name in UTF-8 and in CP932, and one with a byte that is no character.
+  const std::string path = dir.Write(
+      "q.thk",
+      "10,\n1,1,\n3,\xE8\x86\x9C\xE5\x8E\x9A,\x96\x8C\x8C\xFA,say \"hi\"\\ \xE9,\n0,0,1,\n");
   const CliResult r = RunCliProcess({"info", path, "--no-fill"});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("\"name\":\"say \\\"hi\\\"\\\\ \xC3\xA9\""), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("{\"slot\":0,\"name\":\"\xE8\x86\x9C\xE5\x8E\x9A\""), std::string::npos);
+  EXPECT_NE(r.out.find("{\"slot\":1,\"name\":\"\xE8\x86\x9C\xE5\x8E\x9A\""), std::string::npos);
+  EXPECT_NE(r.out.find("\"name\":\"say \\\"hi\\\"\\\\ \xEF\xBF\xBD\""), std::string::npos) << r.out;
 }
 
 TEST(CliFailures, ExitStatusAndMessages) {

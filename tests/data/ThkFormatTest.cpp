@@ -123,6 +123,9 @@ TEST_F(ThkFileTest, DataLineRefusalsNameTheLine) {
       {"99999999999999999999999999999999999999999999,0,1,\r\n",
        "Incorrect X data.(X<0 or X>340282346638528859811704183484516925440) Line: 3"},
       {"0,0,1\r2,\r\n", "Incorrect data. -> '\r(0D)' Line: 3"},
+      // A byte that is no character on its own shows as U+FFFD; NUL too, with its value kept.
+      {"0,0,1\x96,\r\n", "Incorrect data. -> '\xEF\xBF\xBD(96)' Line: 3"},
+      {std::string("0,0,1\0,\r\n", 9), "Incorrect data. -> '\xEF\xBF\xBD(00)' Line: 3"},
   };
   for (const Case& c : cases) {
     messages_.Clear();
@@ -286,6 +289,8 @@ TEST_F(ThkTextTest, Refusals) {
   } cases[] = {
       {"THK\t\r\n", "Header data error. -> THK(Must be 'THK_DATA')"},
       {"thk_data\t\r\n", "Header data error. -> thk_data(Must be 'THK_DATA')"},
+      {"\x96\x8C\x8C\xFA\t\r\n",
+       "Header data error. -> \xE8\x86\x9C\xE5\x8E\x9A(Must be 'THK_DATA')"},
       {Head("501"), "Size data error.(with in 1<->500) -> 501"},
       {Head("0"), "Size data error.(with in 1<->500) -> 0"},
       {"THK_DATA\t\r\n500\r\n10\t10\t\r\n", "Size data error.(with in 1<->500) -> 500"},

@@ -192,5 +192,21 @@ TEST_F(RoiTest, SaveWritesCrLfLinesAndReportsEveryFailure) {
   EXPECT_EQ(messages.Only(), "Copied ROI Data to Clipboard.");
 }
 
+TEST_F(RoiTest, TheFileKeepsTheNameBytesTheClipboardShowsTheirText) {
+  sets_[0].name = "\x96\x8C\x8C\xFA";  // CP932, as a Japanese Windows bench writes it
+  sets_[1].name = "A\x81";             // a lead byte without its trail byte
+  Place(0, 0, 0);
+  test::TempDir dir;
+  test::MessageRecorder messages;
+  const std::string path = dir.File("roi.csv");
+  ASSERT_EQ(SaveRoiData(path, params_, sets_.get(), 0, kSide, kSide), 1);
+  EXPECT_EQ(test::ReadFile(path),
+            ",,\x96\x8C\x8C\xFA,A\x81,\r\nROI1,Min,0.00,4.00,\r\nROI1,Max,7.00,4.00,\r\n"
+            "ROI1,Mean,3.92,4.00,\r\n");
+  EXPECT_EQ(CopyRoiText(params_, sets_.get(), 0, kSide, kSide),
+            "\t\t\xE8\x86\x9C\xE5\x8E\x9A\tA\xEF\xBF\xBD\t\n"
+            "ROI1\tMin\t0.00\t4.00\t\nROI1\tMax\t7.00\t4.00\t\nROI1\tMean\t3.92\t4.00\t\n");
+}
+
 }  // namespace
 }  // namespace orvelle
