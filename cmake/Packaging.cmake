@@ -11,6 +11,10 @@ if(NOT TARGET orvelle OR NOT TARGET orvelle-cli)
   return()
 endif()
 
+# Relocations resolved and made read-only at start, as the distribution's own programs are linked.
+target_link_options(orvelle PRIVATE LINKER:-z,relro,-z,now)
+target_link_options(orvelle-cli PRIVATE LINKER:-z,relro,-z,now)
+
 set(_desktop ${CMAKE_CURRENT_SOURCE_DIR}/desktop)
 set(_docdir ${CMAKE_INSTALL_DATADIR}/doc/orvelle)
 
@@ -51,13 +55,14 @@ install(FILES desktop/orvelle-cli.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash
 install(FILES desktop/debian/copyright ${CMAKE_CURRENT_BINARY_DIR}/package/doc/changelog.gz
         DESTINATION ${_docdir})
 install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DATADIR}/orvelle/examples)
+install(FILES desktop/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+        RENAME orvelle)
 
-# Refresh the desktop's MIME database when installing into the configured prefix itself: not
-# into a staging DESTDIR, and not while CPack stages the package (the package manager's
-# triggers refresh it on the user's machine, and a cache in the package would clash).
-install(CODE "set(_orvelle_live_prefix \"${CMAKE_INSTALL_PREFIX}\")")
+# Refresh the desktop's MIME database when installing into a live prefix: not into a staging
+# DESTDIR, which is also how CPack stages the package (on the user's machine the package
+# manager's triggers refresh it, and a cache inside the package would clash with theirs).
 install(CODE [[
-  if("$ENV{DESTDIR}" STREQUAL "" AND CMAKE_INSTALL_PREFIX STREQUAL _orvelle_live_prefix)
+  if("$ENV{DESTDIR}" STREQUAL "")
     find_program(_umd update-mime-database)
     if(_umd)
       execute_process(COMMAND ${_umd} "${CMAKE_INSTALL_PREFIX}/share/mime" OUTPUT_QUIET ERROR_QUIET)

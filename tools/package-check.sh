@@ -45,6 +45,9 @@ dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 || fail "Depends were not co
 grep -q "^orvelle ($version)" desktop/debian/changelog || fail "desktop/debian/changelog lacks $version"
 grep -q "<release version=\"$version\"" desktop/org.orvelle.Orvelle.metainfo.xml ||
   fail "the metainfo has no release $version"
+for page in desktop/man/*.1; do
+  grep -q "^\.TH .*\"Orvelle $version\"" "$page" || fail "$page does not name version $version"
+done
 
 echo "-- lintian"
 lintian --fail-on error "$deb" 2> >(grep -v 'running with root privileges' >&2) ||
@@ -62,6 +65,10 @@ done
 
 tmp=$(mktemp -d)
 installed=false
+# A viewer that wrongly kept its settings beside the program would leave this file behind.
+stray=/usr/bin/setting.dat
+stray_before=false
+[ ! -e "$stray" ] || stray_before=true
 before=$(dpkg-query -W -f='${db:Status-Abbrev} ${Package}:${Architecture}\n' | awk '$1=="ii"{print $2}')
 cleanup() {
   if $installed; then
@@ -71,6 +78,7 @@ cleanup() {
     added=$(comm -13 <(sort <<<"$before") <(sort <<<"$after"))
     # shellcheck disable=SC2086
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get purge -y -q $added >/dev/null
+    $stray_before || $SUDO rm -f "$stray"
   fi
   rm -rf "$tmp"
 }
@@ -134,7 +142,7 @@ HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/config" XDG_RUNTIME_DIR="$tmp/runtime" \
     wait $viewer 2>/dev/null || true
   ' viewer "$tmp" || fail "the installed viewer did not start"
 [ -s "$tmp/config/Orvelle/setting.dat" ] || fail "no settings in the user configuration directory"
-[ ! -e /usr/bin/setting.dat ] || fail "the installed viewer wrote /usr/bin/setting.dat"
+$stray_before || [ ! -e "$stray" ] || fail "the installed viewer wrote $stray"
 
 cleanup
 installed=false
