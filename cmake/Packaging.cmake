@@ -42,6 +42,7 @@ install(FILES desktop/orvelle.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/appli
 install(FILES desktop/orvelle-thk.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 install(FILES desktop/org.orvelle.Orvelle.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES desktop/orvelle.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+# The PNG icons are renderings of the SVG (rsvg-convert -w N -h N desktop/orvelle.svg).
 foreach(_size 48 128 256)
   install(FILES desktop/icons/orvelle-${_size}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${_size}x${_size}/apps
