@@ -63,6 +63,10 @@ int RunCli(const std::vector<std::string>& args) {
     std::fputs(CliUsage(), stdout);
     return 0;
   }
+  if (options.version) {
+    std::fputs(CliVersion(), stdout);
+    return 0;
+  }
 
   SetMessageHandler([](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
   ViewerParams params;

@@ -50,10 +50,13 @@ const char* CliUsage() {
          "  --roi-type circle|square, --roi-size N, --roi-digits D\n"
          "  -o PATH             output file; - writes to standard output\n"
          "  -h, --help          this text\n"
+         "  --version           the program's version\n"
          "\n"
          "Exit status: 0 success, 1 the operation failed (the message is on standard error),\n"
          "2 usage error.\n";
 }
+
+const char* CliVersion() { return "orvelle-cli " ORVELLE_VERSION "\n"; }
 
 bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, bool& help,
                      std::string& error) {
@@ -63,6 +66,10 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, bool& 
     std::string arg = args[i];
     if (arg == "-h" || arg == "--help") {
       help = true;
+      return true;
+    }
+    if (arg == "--version") {
+      o.version = true;
       return true;
     }
     if (arg == "-" || arg.empty() || arg[0] != '-') {

@@ -28,14 +28,19 @@ struct CliOptions {
   std::optional<std::string> roiType;
   std::optional<int> roiSize;
   std::optional<int> roiDigits;
+  bool version = false;  // --version: print the version and do nothing else
 };
 
 // Parses argv[1..]. Returns false with a one-line reason in `error` on a usage error. `help`
-// is set when --help or -h is given (nothing else is then checked).
+// is set when --help or -h is given, `options.version` when --version is (nothing else is then
+// checked).
 bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, bool& help,
                      std::string& error);
 
 // The usage text printed by --help (and, first line only, after a usage error).
 const char* CliUsage();
+
+// The line printed by --version: "orvelle-cli " and the project's version.
+const char* CliVersion();
 
 }  // namespace orvelle::cli

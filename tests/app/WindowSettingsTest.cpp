@@ -1,6 +1,6 @@
 // The settings file as the window uses it: values kept from one run to the next, a flag stored as
-// 2, a short file replaced at start-up, a read-only program directory, a file that can be neither
-// read nor created, and a failed save at close.
+// 2, a short file replaced at start-up, a read-only program directory, an installed copy, a file
+// that can be neither read nor created, and a failed save at close.
 #include <unistd.h>
 #include <QCheckBox>
 #include <QDir>
@@ -96,6 +96,21 @@ TEST_F(WindowSettings, AReadOnlyProgramDirectoryUsesTheUserConfigDirectory) {
   EXPECT_TRUE(messages.Messages().empty()) << messages.Only();
   EXPECT_EQ(form.SettingsPath(), config + "/setting.dat");
   EXPECT_EQ(ReadFile(form.SettingsPath().toStdString()), FormatSettings(DesignedParams()));
+}
+
+TEST_F(WindowSettings, AnInstalledCopyNeverWritesBesideItsProgramFile) {
+  // An installation prefix the test may write to, as the superuser may write to /usr.
+  qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(dir.File("config")));
+  const std::string bin = dir.File("prefix/bin");
+  std::filesystem::create_directories(bin);
+  std::filesystem::create_directories(dir.File("prefix/share/orvelle/examples"));
+
+  TForm1& form = MakeWindow(QString::fromStdString(bin) + '/');
+  EXPECT_TRUE(messages.Messages().empty()) << messages.Only();
+  EXPECT_EQ(form.SettingsPath().toStdString(),
+            QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation).toStdString() +
+                "/setting.dat");
+  EXPECT_TRUE(std::filesystem::is_empty(bin));
 }
 
 TEST_F(WindowSettings, NoPlaceForTheFileEndsTheProgram) {
