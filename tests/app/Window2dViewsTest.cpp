@@ -453,6 +453,22 @@ TEST_F(Window2dTest, ColourBarDoubleClickEditsThePaletteOnlyInColourMode) {
   EXPECT_NE(Image("Img_ColorMap")->Picture(), mapBefore);
 }
 
+TEST_F(Window2dTest, AnEditedPaletteStaysOnTheColourMapThroughLaterRefreshes) {
+  // No OpenGL here: the 3D view draws nothing, yet it leaves the colour map's palette installed.
+  TForm1& form = LoadedWindow();
+  ASSERT_EQ(form.SurfacePanel(), nullptr);
+  bool opened = false;
+  AnswerColorSet(
+      form, [](TColorSet& dialog) { dialog.findChild<QSlider*>("Tkb_Angle_Start")->setValue(100); },
+      &opened);
+  QTest::mouseDClick(Image("Img_ColorBar1"), Qt::LeftButton, {}, QPoint(4, 100));
+  ASSERT_TRUE(opened);
+  const QImage edited = Image("Img_ColorMap")->Picture();
+  form.RefreshViews();
+  form.RefreshViews();
+  EXPECT_EQ(Image("Img_ColorMap")->Picture(), edited);
+}
+
 TEST_F(Window2dTest, ConditioningShowsTheWaitCursorAndRestoresIt) {
   TForm1& form = MakeWindow();
   QTest::mouseClick(Find<QCheckBox>("Chk_Spline_Enable"), Qt::LeftButton);

@@ -16,6 +16,7 @@
 #include <functional>
 
 #include "app/Main.h"
+#include "dialogs/Colorsetting.h"
 #include "platform/Controls.h"
 #include "platform/Dialogs.h"
 #include "support/TestSupport.h"
@@ -171,6 +172,27 @@ TEST_F(Window3DTest, AnOpenedExampleIsDrawnAndDragsMoveTheReadoutsAndThePicture)
   // A release ends the drag: a later move without a press changes nothing.
   EXPECT_EQ(PaintsDuring([&] { QTest::mouseMove(panel, {300, 150}); }), 0);
   EXPECT_EQ(Text("Lbl_3D_Zoom"), "400.0");
+}
+
+TEST_F(Window3DTest, AnEditedPaletteStaysOnTheColourMapThroughLaterRefreshes) {
+  OpenVolcano();
+  // The colour setting dialog, answered from inside its modal loop.
+  QTimer poll;
+  poll.setInterval(5);
+  QObject::connect(&poll, &QTimer::timeout, [this, &poll] {
+    auto* dialog = window->findChild<TColorSet*>();
+    if (dialog == nullptr || !dialog->isVisible()) return;
+    poll.stop();
+    dialog->findChild<QSlider*>("Tkb_Angle_Start")->setValue(100);
+    dialog->findChild<QPushButton*>("Btn_OK")->click();
+  });
+  poll.start();
+  QTest::mouseDClick(Find<ImageBox>("Img_ColorBar1"), Qt::LeftButton, {}, QPoint(4, 100));
+  ASSERT_FALSE(poll.isActive());
+  const QImage edited = Find<ImageBox>("Img_ColorMap")->Picture();
+  window->RefreshViews();
+  window->RefreshViews();
+  EXPECT_EQ(Find<ImageBox>("Img_ColorMap")->Picture(), edited);
 }
 
 TEST_F(Window3DTest, OptionControlsRedrawAtOnceExceptWhileSettingsAreApplied) {
