@@ -157,11 +157,10 @@ void AutoRange(const GridDataSet& set) {
   if (set.active) ValidExtremes(set, lo, hi);
   g.dataMin = lo == kRunningMinStart ? 0.0f : static_cast<float>(lo);
   if (g.autoScale) {
+    // The shift is measured from the data's minimum, so the automatic range always shows all the
+    // data, minimum to maximum, whatever their sign: a y zoom lasts its one redraw only.
     g.yRange = static_cast<float>(hi - lo);
-    if (g.yShift > lo) g.yShift = static_cast<float>(-lo);
-    // For data below zero that rule lifts the bottom of the plot to 0 and cuts every negative
-    // value off; the plot starts at their minimum instead.
-    if (lo < 0 && g.dataMin + g.yShift > lo) g.yShift = 0.0f;
+    g.yShift = 0.0f;
   }
 }
 

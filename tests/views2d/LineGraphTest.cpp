@@ -284,15 +284,15 @@ TEST(FixedTextTest, NumbersReadTheSameInEveryLocale) {
   EXPECT_EQ(FormatFixedSignificant(123456789.0, 7, 2), "1.234568E+08");
 }
 
-// Auto range: a shift above the minimum falls back to minus the minimum, but data below zero
-// are never cut off by it: their plot starts at their minimum.
+// Auto range: the plot runs from the data's minimum to their maximum, whatever shift was set,
+// negative data included.
 TEST_F(LineGraphTest, AutoRangeKeepsNegativeDataInThePlot) {
   SetRanges(200.0f, 0.0f, 300.0f, 300.0f);
-  DrawLineGraph(Set());  // minimum 0: the shift 200 lies above it and becomes 0
+  DrawLineGraph(Set());
   EXPECT_EQ(LineGraph().yShift, 0.0f);
   SetRanges(-50.0f, 0.0f, 300.0f, 300.0f);
-  DrawLineGraph(Set());  // a shift below the minimum stays
-  EXPECT_EQ(LineGraph().yShift, -50.0f);
+  DrawLineGraph(Set());
+  EXPECT_EQ(LineGraph().yShift, 0.0f);
 
   for (int x = 0; x <= 300; ++x) {
     for (int y = 0; y <= 300; ++y) Set().values[x][y] = y - 150.0;
@@ -304,6 +304,28 @@ TEST_F(LineGraphTest, AutoRangeKeepsNegativeDataInThePlot) {
   EXPECT_EQ(LineGraph().yRange, 300.0f);
   // The column profile starts at the bottom of the plot, where its first value -150 lies.
   EXPECT_EQ(Pixel(65, 213), kRed);
+}
+
+// After a y zoom's own redraw, and after a reset, the next redraw shows all the data again, from
+// their minimum to their maximum, for data above zero and below it.
+TEST_F(LineGraphTest, TheRedrawAfterAZoomOrAResetShowsAllTheData) {
+  auto ask = [](const std::string&, const std::string&) { return true; };
+  for (const auto& [lo, hi] : {std::pair{10.0, 100.0}, {94.0, 195.0}, {-150.0, 30.0}}) {
+    for (int x = 0; x <= 300; ++x)
+      for (int y = 0; y <= 300; ++y) Set().values[x][y] = lo + (hi - lo) * y / 300.0;
+    const auto expectAllData = [&, lo = lo, hi = hi](const char* after) {
+      RefreshLineGraph(Set());
+      EXPECT_FLOAT_EQ(LineGraph().dataMin + LineGraph().yShift, float(lo)) << lo << after;
+      EXPECT_FLOAT_EQ(LineGraph().yRange, float(hi - lo)) << lo << after;
+    };
+    RefreshLineGraph(Set());
+    Drag({100, 50}, {250, 150});
+    EXPECT_EQ(LineGraph().yShift, params_.lgYShift);  // the zoom's own redraw
+    EXPECT_EQ(LineGraph().yRange, params_.lgYRange);
+    expectAllData(" after a zoom");
+    LineGraphMouseUp(params_, Set(), Mouse(200, 100, MouseButton::Right, false, true), ask);
+    expectAllData(" after a reset");
+  }
 }
 
 }  // namespace
