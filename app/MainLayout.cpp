@@ -176,7 +176,6 @@ void TForm1::BuildImageArea() {
     // Range1 sits at the bottom of the bar, Range5 at its top.
     contRangeLabels[i] =
         AddNumLabel(this, rangeNames[i], "---.---", 742, 295 - 71 * i, 70, 0, false);
-    contRangeLabels[i]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   }
   Lbl_Cont_Range1 = contRangeLabels[0], Lbl_Cont_Range2 = contRangeLabels[1];
   Lbl_Cont_Range3 = contRangeLabels[2], Lbl_Cont_Range4 = contRangeLabels[3];
