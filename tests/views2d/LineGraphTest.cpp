@@ -2,7 +2,9 @@
 // legend, the zoom drag, the range reset question and drawing of degenerate data.
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QImage>
+#include <QPalette>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,8 +17,9 @@ namespace {
 
 constexpr QRgb kRed = 0xFFFF0000u;        // column profile, 0x0000FF
 constexpr QRgb kLightBlue = 0xFF8080FFu;  // row profile, 0xFF8080
-constexpr QRgb kButtonFace = 0xFFF0F0F0u;
 constexpr QRgb kWhite = 0xFFFFFFFFu;
+
+QRgb ButtonFace() { return QGuiApplication::palette().color(QPalette::Button).rgb(); }
 
 MouseInput Mouse(int x, int y, MouseButton button, bool shift = false, bool ctrl = false) {
   return MouseInput{x, y, button, shift, ctrl};
@@ -150,7 +153,7 @@ TEST_F(LineGraphTest, LegendListsTheShownProfilesAndStaysInside) {
   const int left = kLineGraphWidth - width;
   EXPECT_EQ(Pixel(kLineGraphWidth - 1, 50), kWhite);
   EXPECT_EQ(Pixel(left, 60), kWhite);
-  EXPECT_EQ(Pixel(left + 2, 52), kButtonFace);
+  EXPECT_EQ(Pixel(left + 2, 52), ButtonFace());
   EXPECT_EQ(Pixel(left + 5, 55), kRed);             // column swatch
   EXPECT_EQ(Pixel(left + 5, 55 + 12), kLightBlue);  // row swatch below it
   EXPECT_EQ(Pixel(left + 4, 54), 0xFF000000u);      // swatch outline
@@ -162,7 +165,21 @@ TEST_F(LineGraphTest, LegendListsTheShownProfilesAndStaysInside) {
 
   params_.lgLineSelX = params_.lgLineSelY = 0;
   LineGraphProfilesChanged(params_, 0, Set());
-  EXPECT_EQ(Count(kButtonFace), 0);
+  EXPECT_EQ(Count(ButtonFace()), 0);
+}
+
+TEST_F(LineGraphTest, TheLegendTakesTheDesktopButtonColour) {
+  const QPalette desktop = QGuiApplication::palette();
+  QPalette changed = desktop;
+  changed.setColor(QPalette::Button, QColor(0x30, 0xA0, 0x50));
+  QGuiApplication::setPalette(changed);
+  SetSeriesNames(0, "X=150", "Y=150");
+  SetLegendOn(true);
+  SetLegendPosition(200, 40);
+  RefreshLineGraph(Set());
+  QGuiApplication::setPalette(desktop);
+  EXPECT_EQ(Pixel(202, 42), 0xFF30A050u);                       // frame inside
+  EXPECT_EQ(Pixel(200 + 16 + 8 + 1, 40 + 2 + 1), 0xFF30A050u);  // behind the first name
 }
 
 TEST_F(LineGraphTest, ZoomIsTheSameInEitherDirection) {
