@@ -57,6 +57,19 @@ std::string LabelText(const char* prefix, double value, bool valid, int digits) 
          (valid ? FormatFixedSignificant(value, kLabelPrecision, digits) : "-----");
 }
 
+// A data-type name as a cell of the table. In the comma-separated file a name holding a comma, a
+// double quote or a line break is quoted (its quotes doubled) so the columns never shift; the
+// clipboard's tab-separated text takes the name as it is.
+std::string NameCell(const std::string& name, char separator) {
+  if (separator != ',' || name.find_first_of(",\"\r\n") == std::string::npos) return name;
+  std::string quoted = "\"";
+  for (const char ch : name) {
+    if (ch == '"') quoted += '"';
+    quoted += ch;
+  }
+  return quoted + '"';
+}
+
 }  // namespace
 
 RoiStats MeasureRoi(const GridDataSet& set, int type, int centreX, int centreY, int size) {
@@ -198,7 +211,7 @@ std::string RoiExportText(const ViewerParams& p, const GridDataSet* sets, int se
   }
   std::string text(2, c);
   for (int j = 0; j < kMaxDataSets; ++j) {
-    if (sets[j].active) text += sets[j].name + c;
+    if (sets[j].active) text += NameCell(sets[j].name, c) + c;
   }
   text += '\n';
 
