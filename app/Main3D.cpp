@@ -14,6 +14,7 @@
 #include "view3d/Surface3DWidget.h"
 #include "view3d/SurfaceRenderer.h"
 #include "view3d/ViewInteraction.h"
+#include "views2d/ColorPalette.h"
 
 namespace orvelle {
 namespace {
@@ -79,6 +80,10 @@ void TForm1::Init3DView() {
 
 void TForm1::Draw3DView() {
   GetParam();
+  // The 3D drawing leaves the colour map's palette installed for an active data set (the contour
+  // drawing before it installed its own). That must not hang on whether a frame can be drawn at
+  // all, or the next colour map would come out in the contour ramp without OpenGL.
+  if (ShownDataSet().active) SetPaletteParams(params.colormapPalette);
   if (surface3D == nullptr) return;
   surface3D->SetScene(&ShownDataSet(), params.colormapPalette, params.d3DrawPitch,
                       params.d3DrawType);

@@ -118,12 +118,11 @@ void TForm1::BuildImageArea() {
   Pnl_CM->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   Pnl_CM->setLineWidth(2);
   Img_ColorMap = AddImage(Pnl_CM, "Img_ColorMap", 2, 2, 301, 301);
-  Shp_CM_VertLine = Place(new ColorShape(Pnl_CM), "Shp_CM_VertLine", 2 + 150, 2, 1, 301);
-  Shp_CM_HorzLine = Place(new ColorShape(Pnl_CM), "Shp_CM_HorzLine", 2, 2 + 150, 301, 1);
+  // The cross-section lines show from the start; only a click on one of them hides them.
+  Shp_CM_VertLine = Place(new ColorShape(Pnl_CM), "Shp_CM_VertLine", 153, 2, 1, 301);
+  Shp_CM_HorzLine = Place(new ColorShape(Pnl_CM), "Shp_CM_HorzLine", 2, 153, 301, 1);
   Shp_CM_VertLine->SetPenColor(0x0000FF);
   Shp_CM_HorzLine->SetPenColor(0xFF8080);
-  Shp_CM_VertLine->hide();
-  Shp_CM_HorzLine->hide();
   const ColorRef roiColors[2] = {0x0000FF, 0xFF0000};
   const char* shapeNames[2] = {"Shp_ROI_1", "Shp_ROI_2"};
   const char* labelNames[6] = {"Lbl_ROI_Min_1", "Lbl_ROI_Max_1", "Lbl_ROI_Mean_1",
@@ -176,7 +175,6 @@ void TForm1::BuildImageArea() {
     // Range1 sits at the bottom of the bar, Range5 at its top.
     contRangeLabels[i] =
         AddNumLabel(this, rangeNames[i], "---.---", 742, 295 - 71 * i, 70, 0, false);
-    contRangeLabels[i]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   }
   Lbl_Cont_Range1 = contRangeLabels[0], Lbl_Cont_Range2 = contRangeLabels[1];
   Lbl_Cont_Range3 = contRangeLabels[2], Lbl_Cont_Range4 = contRangeLabels[3];

@@ -106,7 +106,9 @@ void TForm1::GetParam() {
 }
 
 void TForm1::SetParam() {
-  const ViewerParams& p = params;
+  // Ticking a box runs its handler, and some handlers (the range filter's) read every control back
+  // into the record: the values still to be written must not come from the record itself.
+  const ViewerParams p = params;
   auto number = [](int v) { return QString::number(v); };
   Chk_Spline_Enable->setChecked(p.splineEnable);
   Lbl_Spline_Order->setText(number(p.splineOrder));
@@ -171,6 +173,8 @@ void TForm1::SetParam() {
   Shp_3D_Label->SetBrushColor(p.d3LabelColor);
   Shp_3D_Side->SetBrushColor(p.d3SideColor);
   Shp_3D_Sub->SetBrushColor(p.d3SubColor);
+  // A handler that ran above left the record half designed; the controls now hold every value.
+  GetParam();
 }
 
 void TForm1::Lbl_DataDblClick(TagLabel* label) {

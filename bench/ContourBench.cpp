@@ -119,6 +119,28 @@ struct Reference {
           Trace(level, na, nb);
         }
       }
+      // Lines that cross no edge along y: one column wholly below the level, the next above.
+      for (int x = 0; x < n; ++x) {
+        bool leftBelow = true, leftAbove = true, rightBelow = true, rightAbove = true;
+        for (int y = 0; y <= n; ++y) {
+          leftBelow = leftBelow && d.values[x][y] < level;
+          leftAbove = leftAbove && d.values[x][y] > level;
+          rightBelow = rightBelow && d.values[x + 1][y] < level;
+          rightAbove = rightAbove && d.values[x + 1][y] > level;
+        }
+        if (!((leftBelow && rightAbove) || (leftAbove && rightBelow))) continue;
+        const double a = d.values[x][0], b = d.values[x + 1][0];
+        const double f = (level - a) / (b - a);
+        const int y0 = ((0 - h) * cy) / h + cy;
+        const int t0 = cx - ((x - h) * cx) / h, t1 = cx - ((x + 1 - h) * cx) / h;
+        const int x0 = 2 * cx - static_cast<int>((1 - f) * t0 + f * t1);
+        const GridNode na{x, 0}, nb{x + 1, 0};
+        Visited(na) = Visited(nb) = 1;
+        penX = x0, penY = y0, s1 = na, s2 = nb;
+        Trace(level, nb, na);
+        penX = x0, penY = y0, s1 = nb, s2 = na;
+        Trace(level, na, nb);
+      }
     }
   }
 };

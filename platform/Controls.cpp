@@ -95,7 +95,12 @@ void TagLabel::ClearBackgroundColor() {
   setAutoFillBackground(false);
 }
 
-void TagLabel::mouseDoubleClickEvent(QMouseEvent*) { emit doubleClicked(); }
+// Qt delivers the second press of a double click as a double-click event only; it is still a
+// press of its own.
+void TagLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+  emit doubleClicked();
+  emit mousePressed(MakeMouseEventInfo(event));
+}
 
 void TagLabel::mousePressEvent(QMouseEvent* event) { emit mousePressed(MakeMouseEventInfo(event)); }
 
@@ -135,7 +140,9 @@ void ImageBox::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void ImageBox::mouseDoubleClickEvent(QMouseEvent* event) {
-  emit doubleClicked(MakeMouseEventInfo(event));
+  const MouseEventInfo info = MakeMouseEventInfo(event);
+  emit mousePressed(info);
+  emit doubleClicked(info);
 }
 
 RadioGroup::RadioGroup(const QString& title, const QStringList& items, QWidget* parent)

@@ -69,7 +69,8 @@ class ColorShape : public QWidget {
 };
 
 // A label that reports double clicks and presses: numeric settings open the keypad on a double
-// click, the ROI read-outs react to a Ctrl press.
+// click, the ROI read-outs react to a Ctrl press. The second press of a double click is reported
+// as a press too, after doubleClicked().
 class TagLabel : public QLabel {
   Q_OBJECT
  public:
@@ -87,7 +88,8 @@ class TagLabel : public QLabel {
   void mousePressEvent(QMouseEvent* event) override;
 };
 
-// Shows a picture of its own size that views draw into, and forwards the mouse.
+// Shows a picture of its own size that views draw into, and forwards the mouse. Every press is
+// reported, also the second one of a double click (before doubleClicked()).
 class ImageBox : public QWidget {
   Q_OBJECT
  public:

@@ -56,14 +56,19 @@ void Surface3DWidget::DrawFrame() {
   if (!isVisible()) return;
   // A copy needs the frame now, drawn into the widget's framebuffer; a plain redraw is painted
   // at once as well, so a drag shows every step.
-  if (HasCopyTarget())
+  if (HasCopyTarget()) {
     grabFramebuffer();
-  else
+    // The copy was drawn at window pixels; on a scaled screen the panel needs its own frame back.
+    if (devicePixelRatioF() != 1.0) update();
+  } else {
     repaint();
+  }
 }
 
 void Surface3DWidget::paintGL() {
-  const qreal ratio = devicePixelRatioF();
+  // A copy has the panel's size in window pixels, as the copies of the 2D views do, whatever the
+  // screen's scale; the panel itself is drawn at the screen's pixels.
+  const qreal ratio = HasCopyTarget() ? 1.0 : devicePixelRatioF();
   DrawScene(static_cast<int>(width() * ratio), static_cast<int>(height() * ratio), set_, palette_,
             pitch_, drawType_);
 }

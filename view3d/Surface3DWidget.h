@@ -32,8 +32,9 @@ class Surface3DWidget : public QOpenGLWidget {
   // stay valid while set), the palette ramp installed for the surface, pitch and draw type.
   void SetScene(const GridDataSet* set, const PaletteParams& palette, int pitch, int drawType);
 
-  // Draws one frame before returning (with a copy target set, the renderer reads it back).
-  // Does nothing while the panel is hidden.
+  // Draws one frame before returning (with a copy target set, the renderer reads it back, drawn
+  // at the panel's size in window pixels whatever the screen's scale). Does nothing while the
+  // panel is hidden.
   void DrawFrame();
 
   const DragState& Drag() const { return drag_; }

@@ -131,6 +131,47 @@ void ScanLevel(QImage& canvas, const GridDataSet& d, int n, double level) {
   }
 }
 
+// A line that crosses no edge along y runs straight through the strip between two neighbouring
+// columns, from the first row to the last (data that vary only along x give such lines): the one
+// column lies wholly below the level, the other wholly above it, so no other line of the level
+// touches the strip and the search along y never saw it. It is traced from its edge on the first
+// row, with the start point of an edge along y with the axes swapped. Every other line crosses an
+// edge along y and is left to that search, so its picture stays as it was.
+void TraceStripLines(QImage& canvas, const GridDataSet& d, int n, double level) {
+  const int h = halfSize, cx = centreX, cy = centreY;
+  const int blocks = (n + kBlock - 1) / kBlock;
+  auto below = [&](int x) {
+    for (int b = 0; b < blocks; ++b)
+      if (!(blockMax[x][b] < level)) return false;
+    return true;
+  };
+  auto above = [&](int x) {
+    for (int b = 0; b < blocks; ++b)
+      if (!(blockMin[x][b] > level)) return false;
+    return true;
+  };
+  for (int x = 0; x < n; ++x) {
+    if (!((below(x) && above(x + 1)) || (above(x) && below(x + 1)))) continue;
+    const double a = d.values[x][0], bv = d.values[x + 1][0];
+    const double f = (level - a) / (bv - a);
+    if (!(f >= 0.0 && f <= 1.0)) continue;
+    const int y0 = ((0 - h) * cy) / h + cy;
+    const int s0 = cx - ((x - h) * cx) / h;
+    const int s1 = cx - ((x + 1 - h) * cx) / h;
+    const int x0 = 2 * cx - static_cast<int>((1.0 - f) * s0 + f * s1);
+    // Toward the last row first (as a start along y goes toward the next column first); the
+    // reverse trace leaves the grid at once.
+    const GridNode na{x, 0}, nb{x + 1, 0};
+    visitedNodes[x][0] = visitedNodes[x + 1][0] = 1;
+    penPoint = {x0, y0};
+    startS1 = na, startS2 = nb;
+    TraceContour(canvas, d, level, nb, na);
+    penPoint = {x0, y0};
+    startS1 = nb, startS2 = na;
+    TraceContour(canvas, d, level, na, nb);
+  }
+}
+
 }  // namespace
 
 void InitContourModule(int levelCount) {
@@ -232,6 +273,7 @@ void DrawContourLines(QImage& image, const GridDataSet& d, int n, const PaletteP
     const double level = d.rangeMin + (d.rangeMax - d.rangeMin) * i / (levels + 1);
     for (int x = 0; x <= n; ++x) std::memset(visitedNodes[x], 0, n + 1);
     ScanLevel(image, d, n, level);
+    TraceStripLines(image, d, n, level);
   }
 }
 

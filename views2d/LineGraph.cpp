@@ -2,9 +2,11 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLine>
 #include <QPainter>
+#include <QPalette>
 #include <QPen>
 #include <algorithm>
 #include <cmath>
@@ -23,8 +25,8 @@ constexpr int kCell = 10;
 constexpr int kLabelStep = 50;
 constexpr float kMaxXStart = 10000.0f;
 constexpr int kLastIndex = kGridDim - 1;
-// The system button face behind the legend.
-constexpr ColorRef kButtonFace = 0xF0F0F0;
+// Behind the legend when no desktop palette is known (no application object).
+constexpr ColorRef kFallbackFace = 0xF0F0F0;
 constexpr ColorRef kZoomPen = 0x202020;
 constexpr ColorRef kZoomBrush = 0x404040;
 // Far outside any image, still safe to convert to int and to add to.
@@ -157,11 +159,10 @@ void AutoRange(const GridDataSet& set) {
   if (set.active) ValidExtremes(set, lo, hi);
   g.dataMin = lo == kRunningMinStart ? 0.0f : static_cast<float>(lo);
   if (g.autoScale) {
+    // The shift is measured from the data's minimum, so the automatic range always shows all the
+    // data, minimum to maximum, whatever their sign: a y zoom lasts its one redraw only.
     g.yRange = static_cast<float>(hi - lo);
-    if (g.yShift > lo) g.yShift = static_cast<float>(-lo);
-    // For data below zero that rule lifts the bottom of the plot to 0 and cuts every negative
-    // value off; the plot starts at their minimum instead.
-    if (lo < 0 && g.dataMin + g.yShift > lo) g.yShift = 0.0f;
+    g.yShift = 0.0f;
   }
 }
 
@@ -260,8 +261,16 @@ std::vector<LegendEntry> EnabledProfiles() {
   return entries;
 }
 
+// The desktop palette's button colour, so the legend looks like the window's own buttons.
+ColorRef ButtonFace() {
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return kFallbackFace;
+  const QColor face = QGuiApplication::palette().color(QPalette::Button);
+  return MakeColorRef(face.red(), face.green(), face.blue());
+}
+
 void DrawLegend() {
   QImage& image = *g.image;
+  const ColorRef buttonFace = ButtonFace();
   const std::vector<LegendEntry> entries = EnabledProfiles();
   if (entries.empty()) return;
   const int width = MeasureLegend(false);
@@ -270,14 +279,14 @@ void DrawLegend() {
   const int n = static_cast<int>(entries.size());
   const int rowStep = g.swatchHeight + 4;
   QPainter painter(&image);
-  FrameRect(painter, x, y, x + width, y + 4 + n * rowStep, 0xFFFFFF, kButtonFace);
+  FrameRect(painter, x, y, x + width, y + 4 + n * rowStep, 0xFFFFFF, buttonFace);
   painter.setFont(LegendFont());
   for (int j = 0; j < n; ++j) {
     const int top = y + 4 + j * rowStep;
     FrameRect(painter, x + 4, top, x + 4 + g.swatchWidth, top + g.swatchHeight, 0x000000,
               entries[j].colour);
     DrawTextAt(painter, x + g.swatchWidth + 8, y + 2 + j * rowStep, *entries[j].name, 0x000000,
-               kButtonFace);
+               buttonFace);
   }
 }
 

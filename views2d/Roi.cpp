@@ -58,6 +58,21 @@ std::string LabelText(const char* prefix, double value, bool valid, int digits) 
          (valid ? FormatFixedSignificant(value, kLabelPrecision, digits) : "-----");
 }
 
+// A data-type name as a cell of the table. The clipboard carries text, so its tab-separated table
+// shows the name decoded. The comma-separated file keeps the bytes as read, and a name holding a
+// comma, a double quote or a line break is quoted there (its quotes doubled) so the columns never
+// shift.
+std::string NameCell(const std::string& name, char separator) {
+  if (separator != ',') return NameText(name);
+  if (name.find_first_of(",\"\r\n") == std::string::npos) return name;
+  std::string quoted = "\"";
+  for (const char ch : name) {
+    if (ch == '"') quoted += '"';
+    quoted += ch;
+  }
+  return quoted + '"';
+}
+
 }  // namespace
 
 RoiStats MeasureRoi(const GridDataSet& set, int type, int centreX, int centreY, int size) {
@@ -199,7 +214,7 @@ std::string RoiExportText(const ViewerParams& p, const GridDataSet* sets, int se
   }
   std::string text(2, c);
   for (int j = 0; j < kMaxDataSets; ++j) {
-    if (sets[j].active) text += sets[j].name + c;
+    if (sets[j].active) text += NameCell(sets[j].name, c) + c;
   }
   text += '\n';
 
@@ -255,18 +270,7 @@ bool WriteRoiFile(const std::string& path, const std::string& text) {
 
 std::string CopyRoiText(const ViewerParams& p, const GridDataSet* sets, int selectedType,
                         int imageWidth, int imageHeight) {
-  const std::string table = RoiExportText(p, sets, selectedType, imageWidth, imageHeight, '\t');
-  if (table.empty()) return table;
-  // The clipboard carries text, so its header line shows each name decoded; the file keeps the
-  // bytes as read. The raw header is two separators plus each active name and its separator.
-  std::string text(2, '\t');
-  size_t rawHeader = 2;
-  for (int j = 0; j < kMaxDataSets; ++j) {
-    if (!sets[j].active) continue;
-    text += NameText(sets[j].name) + '\t';
-    rawHeader += sets[j].name.size() + 1;
-  }
-  return text + table.substr(std::min(rawHeader, table.size()));
+  return RoiExportText(p, sets, selectedType, imageWidth, imageHeight, '\t');
 }
 
 void ConfirmRoiCopied() { ShowMessage("Copied ROI Data to Clipboard."); }

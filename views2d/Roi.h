@@ -65,7 +65,9 @@ std::array<RoiPlacement, kRoiCount> UpdateRois(const ViewerParams& params, const
 void ShowRoi(ViewerParams& params, int roi, bool shown);
 
 // The ROI table over the active data sets, the separator after every cell ('\t' for the
-// clipboard, ',' for the file), lines ending in '\n'. Figures are divided by each data set's
+// clipboard, ',' for the file), lines ending in '\n'. With '\t' the names are UTF-8 text
+// (NameText); with ',' they keep their bytes, and one holding a comma, a double quote or a line
+// break is quoted, its quotes doubled. Figures are divided by each data set's
 // divisor; missing ones read "---.--". The centre's grid point uses the size of data set
 // `selectedType` (0..9). Empty after "ROI area not selected!" when no ROI is shown.
 std::string RoiExportText(const ViewerParams& params, const GridDataSet* sets, int selectedType,

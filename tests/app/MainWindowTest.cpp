@@ -256,6 +256,29 @@ TEST_F(WindowStart, StartStateOfTheControls) {
   EXPECT_TRUE(messages.Messages().empty());
 }
 
+TEST_F(WindowStart, EveryLabelThatShowsAValueIsRightAligned) {
+  TForm1& form = MakeWindow();
+  int checked = 0;
+  for (TagLabel* label : form.findChildren<TagLabel*>()) {
+    const QString name = label->objectName();
+    // The ROI read-outs float over the colour map; the debug label shows nothing.
+    if (name == "Lbl_DEBUG" || name.startsWith("Lbl_ROI_M")) continue;
+    EXPECT_TRUE(label->alignment() & Qt::AlignRight) << name.toStdString();
+    ++checked;
+  }
+  EXPECT_GE(checked, 38);
+}
+
+TEST_F(WindowStart, TheCrossSectionLinesShowFromTheStartTheRoiOutlinesDoNot) {
+  MakeWindow();
+  EXPECT_EQ(Find<QWidget>("Shp_CM_VertLine")->geometry(), QRect(153, 2, 1, 301));
+  EXPECT_EQ(Find<QWidget>("Shp_CM_HorzLine")->geometry(), QRect(2, 153, 301, 1));
+  for (const char* name : {"Shp_CM_VertLine", "Shp_CM_HorzLine"})
+    EXPECT_FALSE(Find<QWidget>(name)->isHidden()) << name;
+  for (const char* name : {"Shp_ROI_1", "Shp_ROI_2"})
+    EXPECT_TRUE(Find<QWidget>(name)->isHidden()) << name;
+}
+
 TEST_F(WindowStart, AFirstStartWritesTheDesignedValuesAndTheControlsAgree) {
   TForm1& form = MakeWindow();
   EXPECT_EQ(form.SettingsPath().toStdString(), SettingsFile());

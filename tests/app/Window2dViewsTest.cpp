@@ -67,6 +67,22 @@ void Move(QWidget* widget, QPoint pos, Qt::MouseButtons held = Qt::NoButton,
   QApplication::sendEvent(widget, &event);
 }
 
+// One mouse event of `type` straight to the widget.
+void Send(QWidget* widget, QEvent::Type type, QPoint pos, Qt::KeyboardModifiers keys = {}) {
+  const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+  QMouseEvent event(type, QPointF(pos), QPointF(widget->mapToGlobal(pos)), Qt::LeftButton, held,
+                    keys);
+  QApplication::sendEvent(widget, &event);
+}
+
+// A double click as Qt delivers it: press, release, double click (the second press), release.
+void DoubleClick(QWidget* widget, QPoint first, QPoint second, Qt::KeyboardModifiers keys = {}) {
+  Send(widget, QEvent::MouseButtonPress, first, keys);
+  Send(widget, QEvent::MouseButtonRelease, first, keys);
+  Send(widget, QEvent::MouseButtonDblClick, second, keys);
+  Send(widget, QEvent::MouseButtonRelease, second, keys);
+}
+
 bool OneColour(const QImage& image) {
   for (int y = 0; y < image.height(); ++y)
     for (int x = 0; x < image.width(); ++x)
@@ -187,6 +203,19 @@ TEST_F(Window2dTest, PointerOnTheColorMapReadsMovesTheCursorAndDrags) {
   QTest::mouseClick(horz, Qt::LeftButton);
   EXPECT_FALSE(vert->isVisible());
   EXPECT_FALSE(horz->isVisible());
+}
+
+TEST_F(Window2dTest, TheSecondPressOfADoubleClickActsOnBothImages) {
+  LoadedWindow();
+  DoubleClick(Image("Img_ColorMap"), QPoint(100, 200), QPoint(103, 202));
+  EXPECT_EQ(Pos("Shp_CM_VertLine").x(), 2 + 103);
+  EXPECT_EQ(Pos("Shp_CM_HorzLine").y(), 2 + 202);
+
+  QCheckBox* legend = Find<QCheckBox>("Chk_LG_DrawLegend");
+  if (!legend->isChecked()) QTest::mouseClick(legend, Qt::LeftButton);
+  DoubleClick(Image("Img_LG"), QPoint(120, 60), QPoint(123, 62), Qt::ShiftModifier);
+  EXPECT_EQ(LineGraph().legendX, 123);
+  EXPECT_EQ(LineGraph().legendY, 62);
 }
 
 TEST_F(Window2dTest, PointerBeforeAnyDataDoesNothingAndRightClickOpensTheMenu) {
@@ -422,6 +451,22 @@ TEST_F(Window2dTest, ColourBarDoubleClickEditsThePaletteOnlyInColourMode) {
   DrawColormap(expectedMap, form.DataSets()[0], form.Params(), test, result);
   EXPECT_EQ(Image("Img_ColorMap")->Picture(), expectedMap);
   EXPECT_NE(Image("Img_ColorMap")->Picture(), mapBefore);
+}
+
+TEST_F(Window2dTest, AnEditedPaletteStaysOnTheColourMapThroughLaterRefreshes) {
+  // No OpenGL here: the 3D view draws nothing, yet it leaves the colour map's palette installed.
+  TForm1& form = LoadedWindow();
+  ASSERT_EQ(form.SurfacePanel(), nullptr);
+  bool opened = false;
+  AnswerColorSet(
+      form, [](TColorSet& dialog) { dialog.findChild<QSlider*>("Tkb_Angle_Start")->setValue(100); },
+      &opened);
+  QTest::mouseDClick(Image("Img_ColorBar1"), Qt::LeftButton, {}, QPoint(4, 100));
+  ASSERT_TRUE(opened);
+  const QImage edited = Image("Img_ColorMap")->Picture();
+  form.RefreshViews();
+  form.RefreshViews();
+  EXPECT_EQ(Image("Img_ColorMap")->Picture(), edited);
 }
 
 TEST_F(Window2dTest, ConditioningShowsTheWaitCursorAndRestoresIt) {

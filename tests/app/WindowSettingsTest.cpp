@@ -1,5 +1,6 @@
 // The settings file as the window uses it: values kept from one run to the next, a flag stored as
-// 2, a short file replaced at start-up, a read-only program directory, an installed copy, a file
+// 2, a file in which every value differs from the designed window surviving a start and a close,
+// a short file replaced at start-up, a read-only program directory, an installed copy, a file
 // that can be neither read nor created, and a failed save at close.
 #include <unistd.h>
 #include <QCheckBox>
@@ -66,6 +67,72 @@ TEST_F(WindowSettings, AFlagStoredAsTwoReadsAsOff) {
   EXPECT_TRUE(messages.Messages().empty());
   EXPECT_FALSE(Find<QCheckBox>("Chk_3D_DrawFrame")->isChecked());
   EXPECT_EQ(form.Params().d3DrawFrame, 0);
+}
+
+TEST_F(WindowSettings, EveryStoredValueSurvivesAStartAndAClose) {
+  ViewerParams stored = DesignedParams();
+  ViewerParams& p = stored;
+  auto flip = [](uint8_t& flag) { flag = flag ? 0 : 1; };
+  for (uint8_t* flag :
+       {&p.autoFill, &p.filterEnable, &p.splineEnable, &p.colormapMode, &p.gridShow, &p.tickShow,
+        &p.rangeFilter, &p.normEnable, &p.drawContourOnMap, &p.copyColormap, &p.lgBoldLine,
+        &p.lgDrawLegend, &p.d3DrawFrame, &p.d3DrawLabel, &p.d3DrawSub, &p.d3DrawSide})
+    flip(*flag);
+  p.filterSize = 7;
+  p.splineOrder = 4;
+  p.minColor = 0x010203;
+  p.maxColor = 0x040506;
+  p.backColor = 0x070809;
+  // The second ROI shares the first one's type, size and digits.
+  for (int r = 0; r < 2; ++r) {
+    p.roiType[r] = 1;
+    p.roiSize[r] = 41;
+    p.roiDigits[r] = 4;
+  }
+  p.roiColour[0] = 0x0A0B0C;
+  p.roiColour[1] = 0x0D0E0F;
+  p.gridSize = 3;
+  p.gridPitchX = 21;
+  p.gridPitchY = 22;
+  p.gridOffsetX = 23;
+  p.gridOffsetY = 24;
+  p.gridInnerColor = 0x101112;
+  p.gridOuterColor = 0x131415;
+  p.tickLength = 9;
+  p.tickWidth = 3;
+  p.tickPitchX = 25;
+  p.tickPitchY = 26;
+  p.tickColor = 0x161718;
+  p.rangeAreaType = 2;
+  p.rangeAreaV1 = -12.5;
+  p.rangeAreaV2 = 345.25;
+  p.normValue = 2.5f;
+  p.contourLevels = 12;
+  p.lgXColor[0] = 0x191A1B;
+  p.lgYColor[0] = 0x1C1D1E;
+  p.lgBackColor = 0x1F2021;
+  p.lgAxisColor = 0x222324;
+  p.lgSubColor = 0x252627;
+  p.lgLabelColor = 0x28292A;
+  p.d3DrawType = 0;
+  p.d3DrawPitch = 7;
+  p.d3LabelSize = 6;
+  p.d3BackColor = 0x2B2C2D;
+  p.d3AxisColor = 0x2E2F30;
+  p.d3FrameColor = 0x313233;
+  p.d3LabelColor = 0x343536;
+  p.d3SubColor = 0x373839;
+  p.d3SideColor = 0x3A3B3C;
+  const std::string text = FormatSettings(stored);
+  dir.Write("setting.dat", text);
+
+  TForm1& form = MakeWindow();
+  EXPECT_TRUE(messages.Messages().empty()) << messages.Only();
+  form.GetParam();
+  EXPECT_EQ(FormatSettings(form.Params()), text);
+  EXPECT_EQ(Find<QLabel>("Lbl_Tick_Length")->text(), "9");
+  form.close();
+  EXPECT_EQ(ReadFile(SettingsFile()), text);
 }
 
 TEST_F(WindowSettings, AShortFileIsReportedAndReplacedByTheDesignedValues) {

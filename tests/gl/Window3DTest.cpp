@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -16,6 +17,7 @@
 #include <functional>
 
 #include "app/Main.h"
+#include "dialogs/Colorsetting.h"
 #include "platform/Controls.h"
 #include "platform/Dialogs.h"
 #include "support/TestSupport.h"
@@ -173,6 +175,27 @@ TEST_F(Window3DTest, AnOpenedExampleIsDrawnAndDragsMoveTheReadoutsAndThePicture)
   EXPECT_EQ(Text("Lbl_3D_Zoom"), "400.0");
 }
 
+TEST_F(Window3DTest, AnEditedPaletteStaysOnTheColourMapThroughLaterRefreshes) {
+  OpenVolcano();
+  // The colour setting dialog, answered from inside its modal loop.
+  QTimer poll;
+  poll.setInterval(5);
+  QObject::connect(&poll, &QTimer::timeout, [this, &poll] {
+    auto* dialog = window->findChild<TColorSet*>();
+    if (dialog == nullptr || !dialog->isVisible()) return;
+    poll.stop();
+    dialog->findChild<QSlider*>("Tkb_Angle_Start")->setValue(100);
+    dialog->findChild<QPushButton*>("Btn_OK")->click();
+  });
+  poll.start();
+  QTest::mouseDClick(Find<ImageBox>("Img_ColorBar1"), Qt::LeftButton, {}, QPoint(4, 100));
+  ASSERT_FALSE(poll.isActive());
+  const QImage edited = Find<ImageBox>("Img_ColorMap")->Picture();
+  window->RefreshViews();
+  window->RefreshViews();
+  EXPECT_EQ(Find<ImageBox>("Img_ColorMap")->Picture(), edited);
+}
+
 TEST_F(Window3DTest, OptionControlsRedrawAtOnceExceptWhileSettingsAreApplied) {
   OpenVolcano();
   const QImage withSides = Frame();
@@ -265,6 +288,34 @@ TEST_F(Window3DTest, TheCopyIsThePanelPictureAtMost800By600) {
 
   panel->hide();
   EXPECT_TRUE(window->Copy3DView().isNull());
+}
+
+TEST_F(Window3DTest, OnAScaledScreenTheCopyHasThePanelsSizeInWindowPixels) {
+  if (panel->devicePixelRatioF() == 1.0) {
+    ASSERT_TRUE(qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR")) << "the scale did not take";
+    // The same test again, in a process whose screen is scaled by 2.
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_SCALE_FACTOR", "2");
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(
+        QCoreApplication::applicationFilePath(),
+        {"--gtest_filter=Window3DTest.OnAScaledScreenTheCopyHasThePanelsSizeInWindowPixels"});
+    ASSERT_TRUE(child.waitForFinished(300000));
+    const QString output = QString::fromLocal8Bit(child.readAll());
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+    return;
+  }
+  OpenVolcano();
+  const QImage copy = window->Copy3DView();
+  EXPECT_EQ(copy.size(), QSize(377, 205));
+  EXPECT_GT(SurfacePixels(copy), 2000);
+  // The panel shows its frame at the screen's pixels again.
+  QTest::qWait(50);
+  EXPECT_EQ(Frame().size(), QSize(754, 410));
+  EXPECT_GT(SurfacePixels(Frame()), 4 * 2000);
 }
 
 TEST_F(Window3DTest, TheCopyButtonPutsThePanelPictureOnTheClipboard) {

@@ -1,11 +1,16 @@
 // The contour tracer and view: whole pictures of a closed loop and of a full-width line, border
-// stops, a start on the last column, lines that the y-only start search cannot find, levels and
-// pens, degenerate grids, the underlay and the labels.
+// stops, a start on the last column, lines found on the edges along x alone (and the pictures of
+// lines that cross edges along y left as they were), levels and pens, degenerate grids, the
+// underlay and the labels.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <vector>
 
 #include "Views2dTestSupport.h"
+#include "data/Conditioning.h"
+#include "data/ThkFormat.h"
+#include "support/TestSupport.h"
 #include "views2d/ColorMap.h"
 #include "views2d/ColorPalette.h"
 #include "views2d/Contour.h"
@@ -95,22 +100,88 @@ TEST_F(ContourTest, StartOnTheLastColumnTracesInwardAndItsReverseEndsAtOnce) {
   EXPECT_EQ(Segments(), expected);
 }
 
-TEST_F(ContourTest, OnlyLinesCrossingEdgesAlongYAreFound) {
-  // Varying only along x: every line lies between two columns and is never found.
+TEST_F(ContourTest, ALineBetweenTwoColumnsIsFoundAndANodeOnTheLevelStartsNothing) {
+  // Varying only along x: the line at x = 2.5 crosses no edge along y.
   auto d = MakeGrid(
-      4, [](int x, int) { return double(x); }, 0.0, 4.0);
-  SetContourColors(0x123456, 0, 0, 0);
-  SetContourLevelCount(5);
-  QImage image = Blank(301, 301);
-  DrawContourLines(image, *d, 4, kDefaultPalette, true);
-  EXPECT_TRUE(recorded.empty());
-  EXPECT_EQ(FirstDifference(image, Blank(301, 301, ToQRgb(0x123456))), "");
+      4, [](int x, int) { return double(x); }, 0.0, 5.0);
+  DrawOneLevel(*d);
+  const std::vector<Seg> expected = {
+      {188, 0, 187, 75}, {187, 75, 187, 150}, {187, 150, 187, 225}, {187, 225, 187, 300}};
+  EXPECT_EQ(Segments(), expected);
 
   // A node exactly on the level starts nothing: level 2 with values 0..4 along y.
+  recorded.clear();
   auto onLevel = MakeGrid(
       4, [](int, int y) { return double(y); }, 0.0, 4.0);
   DrawOneLevel(*onLevel);
   EXPECT_TRUE(recorded.empty());
+}
+
+// FNV-1a over the pixels, to hold whole pictures in a line of source.
+uint64_t PictureHash(const QImage& image) {
+  uint64_t hash = 14695981039346656037ull;
+  for (int y = 0; y < image.height(); ++y) {
+    const uchar* line = image.constScanLine(y);
+    for (int i = 0; i < image.width() * 4; ++i) hash = (hash ^ line[i]) * 1099511628211ull;
+  }
+  return hash;
+}
+
+QImage FiveLevels(const GridDataSet& d) {
+  SetContourLevelCount(5);
+  QImage image = Blank(301, 301);
+  DrawContourLines(image, d, d.size, kDefaultPalette, true);
+  return image;
+}
+
+TEST_F(ContourTest, ARampAlongXIsTheRampAlongYTurnedAndOtherPicturesStayAsTheyWere) {
+  auto alongX = MakeGrid(
+      300, [](int x, int) { return x * x / 300.0; }, 0.0, 300.0);
+  auto alongY = MakeGrid(
+      300, [](int, int y) { return y * y / 300.0; }, 0.0, 300.0);
+  const QImage columns = FiveLevels(*alongX);
+  const QImage rows = FiveLevels(*alongY);
+  EXPECT_EQ(FirstDifference(columns, rows.transformed(QTransform(0, 1, 1, 0, 0, 0))), "");
+  // Five lines, one pixel wide, across the whole height.
+  int lit = 0;
+  for (int x = 0; x < 301; ++x) lit += columns.pixel(x, 150) != 0xFF000000u;
+  EXPECT_EQ(lit, 5);
+
+  // Pictures whose lines all cross an edge along y, as the search along y alone drew them.
+  std::map<std::string, uint64_t> hashes;
+  hashes["ramp along y"] = PictureHash(rows);
+  auto saddle = MakeGrid(
+      300, [](int x, int y) { return (x - 150.0) * (y - 150.0); }, -22500.0, 22500.0);
+  hashes["saddle"] = PictureHash(FiveLevels(*saddle));
+  auto bowl = MakeGrid(
+      300, [](int x, int y) { return (x - 150.0) * (x - 150.0) + (y - 150.0) * (y - 150.0); }, 0.0,
+      45000.0);
+  hashes["bowl"] = PictureHash(FiveLevels(*bowl));
+  test::MessageRecorder messages;
+  auto sets = MakeDataSets();
+  for (const std::string name :
+       {"volcano_pitch5.thk", "coads_atlantic_sparse.thk", "volcano_spline_clipboard.txt"}) {
+    ResetDataSets(sets.get(), kMaxDataSets);
+    const std::string path = test::ExamplePath(name);
+    const int n = name.ends_with(".txt") ? ParseThkText(test::ReadFile(path), sets.get())
+                                         : LoadThkFile(path, sets.get());
+    ASSERT_GT(n, 0) << name;
+    ASSERT_EQ(ConditionDataSets(sets.get(), n, DesignedParams()), 1) << name;
+    for (int i = 0; i < n; ++i)
+      if (sets[i].active) hashes[name + std::to_string(i)] = PictureHash(FiveLevels(sets[i]));
+  }
+  const std::map<std::string, uint64_t> before = {
+      {"bowl", 2792958633058564163ull},
+      {"coads_atlantic_sparse.thk0", 5789935653900916205ull},
+      {"coads_atlantic_sparse.thk1", 4452637100052188891ull},
+      {"coads_atlantic_sparse.thk2", 5313838783030869409ull},
+      {"ramp along y", 7918206045237991524ull},
+      {"saddle", 12933763649903589662ull},
+      {"volcano_pitch5.thk0", 17405927096877631006ull},
+      {"volcano_pitch5.thk1", 286071816681074629ull},
+      {"volcano_spline_clipboard.txt0", 15680111515220333270ull},
+  };
+  EXPECT_EQ(hashes, before);
 }
 
 TEST_F(ContourTest, LevelsSitAtEqualStepsWithTheirPaletteColours) {

@@ -2,7 +2,9 @@
 // legend, the zoom drag, the range reset question and drawing of degenerate data.
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QImage>
+#include <QPalette>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,8 +17,9 @@ namespace {
 
 constexpr QRgb kRed = 0xFFFF0000u;        // column profile, 0x0000FF
 constexpr QRgb kLightBlue = 0xFF8080FFu;  // row profile, 0xFF8080
-constexpr QRgb kButtonFace = 0xFFF0F0F0u;
 constexpr QRgb kWhite = 0xFFFFFFFFu;
+
+QRgb ButtonFace() { return QGuiApplication::palette().color(QPalette::Button).rgb(); }
 
 MouseInput Mouse(int x, int y, MouseButton button, bool shift = false, bool ctrl = false) {
   return MouseInput{x, y, button, shift, ctrl};
@@ -150,7 +153,7 @@ TEST_F(LineGraphTest, LegendListsTheShownProfilesAndStaysInside) {
   const int left = kLineGraphWidth - width;
   EXPECT_EQ(Pixel(kLineGraphWidth - 1, 50), kWhite);
   EXPECT_EQ(Pixel(left, 60), kWhite);
-  EXPECT_EQ(Pixel(left + 2, 52), kButtonFace);
+  EXPECT_EQ(Pixel(left + 2, 52), ButtonFace());
   EXPECT_EQ(Pixel(left + 5, 55), kRed);             // column swatch
   EXPECT_EQ(Pixel(left + 5, 55 + 12), kLightBlue);  // row swatch below it
   EXPECT_EQ(Pixel(left + 4, 54), 0xFF000000u);      // swatch outline
@@ -162,7 +165,21 @@ TEST_F(LineGraphTest, LegendListsTheShownProfilesAndStaysInside) {
 
   params_.lgLineSelX = params_.lgLineSelY = 0;
   LineGraphProfilesChanged(params_, 0, Set());
-  EXPECT_EQ(Count(kButtonFace), 0);
+  EXPECT_EQ(Count(ButtonFace()), 0);
+}
+
+TEST_F(LineGraphTest, TheLegendTakesTheDesktopButtonColour) {
+  const QPalette desktop = QGuiApplication::palette();
+  QPalette changed = desktop;
+  changed.setColor(QPalette::Button, QColor(0x30, 0xA0, 0x50));
+  QGuiApplication::setPalette(changed);
+  SetSeriesNames(0, "X=150", "Y=150");
+  SetLegendOn(true);
+  SetLegendPosition(200, 40);
+  RefreshLineGraph(Set());
+  QGuiApplication::setPalette(desktop);
+  EXPECT_EQ(Pixel(202, 42), 0xFF30A050u);                       // frame inside
+  EXPECT_EQ(Pixel(200 + 16 + 8 + 1, 40 + 2 + 1), 0xFF30A050u);  // behind the first name
 }
 
 TEST_F(LineGraphTest, ZoomIsTheSameInEitherDirection) {
@@ -284,15 +301,15 @@ TEST(FixedTextTest, NumbersReadTheSameInEveryLocale) {
   EXPECT_EQ(FormatFixedSignificant(123456789.0, 7, 2), "1.234568E+08");
 }
 
-// Auto range: a shift above the minimum falls back to minus the minimum, but data below zero
-// are never cut off by it: their plot starts at their minimum.
+// Auto range: the plot runs from the data's minimum to their maximum, whatever shift was set,
+// negative data included.
 TEST_F(LineGraphTest, AutoRangeKeepsNegativeDataInThePlot) {
   SetRanges(200.0f, 0.0f, 300.0f, 300.0f);
-  DrawLineGraph(Set());  // minimum 0: the shift 200 lies above it and becomes 0
+  DrawLineGraph(Set());
   EXPECT_EQ(LineGraph().yShift, 0.0f);
   SetRanges(-50.0f, 0.0f, 300.0f, 300.0f);
-  DrawLineGraph(Set());  // a shift below the minimum stays
-  EXPECT_EQ(LineGraph().yShift, -50.0f);
+  DrawLineGraph(Set());
+  EXPECT_EQ(LineGraph().yShift, 0.0f);
 
   for (int x = 0; x <= 300; ++x) {
     for (int y = 0; y <= 300; ++y) Set().values[x][y] = y - 150.0;
@@ -304,6 +321,28 @@ TEST_F(LineGraphTest, AutoRangeKeepsNegativeDataInThePlot) {
   EXPECT_EQ(LineGraph().yRange, 300.0f);
   // The column profile starts at the bottom of the plot, where its first value -150 lies.
   EXPECT_EQ(Pixel(65, 213), kRed);
+}
+
+// After a y zoom's own redraw, and after a reset, the next redraw shows all the data again, from
+// their minimum to their maximum, for data above zero and below it.
+TEST_F(LineGraphTest, TheRedrawAfterAZoomOrAResetShowsAllTheData) {
+  auto ask = [](const std::string&, const std::string&) { return true; };
+  for (const auto& [lo, hi] : {std::pair{10.0, 100.0}, {94.0, 195.0}, {-150.0, 30.0}}) {
+    for (int x = 0; x <= 300; ++x)
+      for (int y = 0; y <= 300; ++y) Set().values[x][y] = lo + (hi - lo) * y / 300.0;
+    const auto expectAllData = [&, lo = lo, hi = hi](const char* after) {
+      RefreshLineGraph(Set());
+      EXPECT_FLOAT_EQ(LineGraph().dataMin + LineGraph().yShift, float(lo)) << lo << after;
+      EXPECT_FLOAT_EQ(LineGraph().yRange, float(hi - lo)) << lo << after;
+    };
+    RefreshLineGraph(Set());
+    Drag({100, 50}, {250, 150});
+    EXPECT_EQ(LineGraph().yShift, params_.lgYShift);  // the zoom's own redraw
+    EXPECT_EQ(LineGraph().yRange, params_.lgYRange);
+    expectAllData(" after a zoom");
+    LineGraphMouseUp(params_, Set(), Mouse(200, 100, MouseButton::Right, false, true), ask);
+    expectAllData(" after a reset");
+  }
 }
 
 }  // namespace

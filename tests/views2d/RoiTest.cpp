@@ -165,6 +165,18 @@ TEST_F(RoiTest, ExportListsBothRoisOverBothTypes) {
   EXPECT_EQ(messages.Only(), "ROI area not selected!");
 }
 
+TEST_F(RoiTest, NamesWithACommaOrAQuoteAreQuotedInTheFileOnly) {
+  sets_[0].name = "Height, raw";
+  sets_[1].name = "Slope \"deg\"";
+  Place(0, 100, 100);
+  auto header = [this](char c) {
+    const std::string text = Export(c);
+    return text.substr(0, text.find('\n') + 1);
+  };
+  EXPECT_EQ(header(','), ",,\"Height, raw\",\"Slope \"\"deg\"\"\",\n");
+  EXPECT_EQ(header('\t'), "\t\tHeight, raw\tSlope \"deg\"\t\n");
+}
+
 TEST_F(RoiTest, SaveWritesCrLfLinesAndReportsEveryFailure) {
   test::TempDir dir;
   test::MessageRecorder messages;
