@@ -33,19 +33,22 @@ void ComputeStatistics(GridDataSet& set) {
   double lo = kRunningMinStart;
   double hi = kRunningMaxStart;
   int32_t count = 0;
+  // The sum runs in the same order as ComputeMean's, so the mean is the same to the last bit.
+  double sum = 0.0;
   const double* v = &set.values[0][0];
   for (int i = 0; i < kGridDim * kGridDim; ++i) {
     const double d = v[i];
     if (!IsValid(d)) continue;
     if (hi < d) hi = d;
     if (lo > d) lo = d;
+    sum += d;
     ++count;
   }
   set.pointCount = count;
   set.rangeMin = lo;
   set.rangeMax = hi;
   set.span = hi - lo;
-  set.mean = ComputeMean(set);
+  set.mean = count == 0 ? kNoData : sum / static_cast<double>(count);
 }
 
 double ComputeMean(const GridDataSet& set) {
