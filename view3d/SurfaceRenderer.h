@@ -60,7 +60,13 @@ QImage ReadFramePixels(int width, int height);
 // End of the panel's life: makes no context current and frees the cached surface.
 void ReleaseRenderer();
 
-// Test fixtures: the state of program start (all settings zero, no copy target, no cache).
+// Test fixtures: the state of program start (all settings zero, no copy target, no cache,
+// buffer objects allowed).
 void ResetRenderer();
+
+// Whether DrawScene may keep the surface in OpenGL buffer objects where the context has them
+// (on by default). Off, it draws from client-side vertex arrays, as it does in contexts
+// without buffer objects.
+void SetBufferObjectsAllowed(bool allowed);
 
 }  // namespace orvelle
