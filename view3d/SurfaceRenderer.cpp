@@ -50,7 +50,22 @@ struct ShapeKey {
   friend bool operator==(const ShapeKey&, const ShapeKey&) = default;
 };
 
-// The surface of the last frame. Colours are recomputed only when the data or the colour range
+// The cached mesh copied into buffer objects of the context that draws it, so a frame hands the
+// renderer offsets instead of copying the arrays again. Buffers belong to one context; a draw in
+// another one (a copy drawn offscreen, a new panel) uploads again.
+struct GpuBuffers {
+  QOpenGLContext* context = nullptr;
+  QMetaObject::Connection contextGone;
+  GLuint vertices = 0;   // positions, then colours
+  GLuint lines = 0;      // wire, then frame index pairs
+  GLuint triangles = 0;  // this view's visible triangles
+  size_t colorOffset = 0;
+  size_t frameOffset = 0;
+  uint64_t meshGeneration = 0;  // 0: nothing uploaded
+  uint64_t cullGeneration = 0;
+};
+
+// The surface of a recent frame. Colours are recomputed only when the data or the colour range
 // change; a drag of the height ratio only rebuilds positions. The grid is compared in full so
 // that data changed in place (a new file in the same slot) is never shown stale.
 struct SurfaceCache {
@@ -61,31 +76,25 @@ struct SurfaceCache {
   ShapeKey shapeKey;
   SurfaceMesh mesh;
   bool meshValid = false;
-  uint64_t meshGeneration = 0;  // counts the builds, so the buffers know when they are stale
+  uint64_t meshGeneration = 0;  // unique over all slots, so buffers and pictures know their mesh
   // The triangles that reach a pixel, for the view they were culled for.
   std::vector<uint32_t> visibleTriangles;
   WindowTransform cullTransform;
   uint64_t cullMeshGeneration = 0;
   uint64_t cullGeneration = 0;
-} cache;
+  GpuBuffers gpu;
+  uint64_t lastUse = 0;
+};
+
+// Two surfaces are kept: a drag draws a coarser mesh than the resting picture, and going back
+// and forth between the two must not rebuild either.
+std::array<SurfaceCache, 2> caches;
+uint64_t meshBuilds = 0;
+uint64_t frameClock = 0;
 
 bool SameTransform(const WindowTransform& a, const WindowTransform& b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
-
-// The cached mesh copied into buffer objects of the context that draws it, so a frame hands the
-// renderer offsets instead of copying the arrays again. Buffers belong to one context; a draw in
-// another one (a copy drawn offscreen, a new panel) uploads again.
-struct GpuBuffers {
-  QOpenGLContext* context = nullptr;
-  GLuint vertices = 0;   // positions, then colours
-  GLuint lines = 0;      // wire, then frame index pairs
-  GLuint triangles = 0;  // this view's visible triangles
-  size_t colorOffset = 0;
-  size_t frameOffset = 0;
-  uint64_t meshGeneration = 0;  // 0: nothing uploaded
-  uint64_t cullGeneration = 0;
-} gpu;
 
 bool bufferObjectsAllowed = true;
 
@@ -114,21 +123,44 @@ struct PictureCache {
   bool valid = false;
 } picture;
 
-void ForgetBuffers() { gpu = GpuBuffers{}; }
+uint64_t lastMeshGeneration = 0;  // the mesh of the frame being drawn
+bool lastFrameReplayed = false;
 
-void DeleteBuffers() {
+void DeleteBuffers(GpuBuffers& gpu) {
   QOpenGLContext* current = QOpenGLContext::currentContext();
   if (gpu.context != nullptr && gpu.context == current) {
     const GLuint ids[3] = {gpu.vertices, gpu.lines, gpu.triangles};
     current->functions()->glDeleteBuffers(3, ids);
   }
   // Buffers of a context that is not current go with that context.
-  if (gpu.context != nullptr) QObject::disconnect(gpu.context, nullptr, nullptr, nullptr);
-  ForgetBuffers();
+  QObject::disconnect(gpu.contextGone);
+  gpu = GpuBuffers{};
 }
 
-const SurfaceMesh& CachedMesh(const GridDataSet& set, const PaletteParams& palette, int pitch,
-                              int drawType) {
+void ResetCaches() {
+  for (SurfaceCache& c : caches) {
+    DeleteBuffers(c.gpu);
+    c = SurfaceCache{};
+  }
+}
+
+// The slot that holds the surface at this pitch, or else the one used least recently.
+SurfaceCache& CacheFor(int pitch) {
+  SurfaceCache* slot = &caches[0];
+  for (SurfaceCache& c : caches) {
+    if (c.colorsValid && c.colorKey.pitch == pitch) {
+      slot = &c;
+      break;
+    }
+    if (c.lastUse < slot->lastUse) slot = &c;
+  }
+  slot->lastUse = ++frameClock;
+  return *slot;
+}
+
+SurfaceCache& CachedMesh(const GridDataSet& set, const PaletteParams& palette, int pitch,
+                         int drawType) {
+  SurfaceCache& cache = CacheFor(pitch);
   const ColorKey colorKey{set.rangeMin, set.rangeMax,      set.size,       pitch,
                           palette,      state.paletteMode, state.lowColor, state.highColor};
   const bool sameValues = cache.values.size() == kGridDim * kGridDim &&
@@ -146,9 +178,9 @@ const SurfaceMesh& CachedMesh(const GridDataSet& set, const PaletteParams& palet
     BuildSurfaceMesh(set, state, pitch, drawType, cache.colors, cache.mesh);
     cache.shapeKey = shapeKey;
     cache.meshValid = true;
-    ++cache.meshGeneration;
+    cache.meshGeneration = ++meshBuilds;
   }
-  return cache.mesh;
+  return cache;
 }
 
 // Reads w x h pixels from the lower-left corner of the bound framebuffer into `pixels` (RGB
@@ -184,7 +216,8 @@ void DrawIndexed(GLenum mode, const std::vector<uint32_t>& indices) {
 // At fine pitches most cells are smaller than a pixel; the renderer's cost is per triangle, so
 // the triangles that cover no pixel centre are left out. The list lasts as long as the mesh and
 // the view.
-void CullTriangles(const SurfaceMesh& mesh, int width, int height) {
+void CullTriangles(SurfaceCache& cache, int width, int height) {
+  const SurfaceMesh& mesh = cache.mesh;
   const WindowTransform transform = MakeWindowTransform(state, width, height);
   if (cache.cullGeneration != 0 && cache.cullMeshGeneration == cache.meshGeneration &&
       SameTransform(cache.cullTransform, transform))
@@ -202,12 +235,14 @@ void DrawIndexedBuffer(QOpenGLFunctions& f, GLenum mode, size_t count, size_t of
                    reinterpret_cast<const void*>(offset * sizeof(uint32_t)));
 }
 
-bool DrawFromBuffers(const SurfaceMesh& mesh) {
+bool DrawFromBuffers(SurfaceCache& cache) {
+  const SurfaceMesh& mesh = cache.mesh;
+  GpuBuffers& gpu = cache.gpu;
   QOpenGLContext* context = QOpenGLContext::currentContext();
   QOpenGLFunctions* f = context->functions();
   if (!bufferObjectsAllowed || !f->hasOpenGLFeature(QOpenGLFunctions::Buffers)) return false;
   if (gpu.context != context) {
-    DeleteBuffers();
+    DeleteBuffers(gpu);
     GLuint ids[3] = {0, 0, 0};
     f->glGenBuffers(3, ids);
     if (ids[0] == 0 || ids[1] == 0 || ids[2] == 0) return false;
@@ -215,7 +250,8 @@ bool DrawFromBuffers(const SurfaceMesh& mesh) {
     gpu.vertices = ids[0];
     gpu.lines = ids[1];
     gpu.triangles = ids[2];
-    QObject::connect(context, &QOpenGLContext::aboutToBeDestroyed, ForgetBuffers);
+    gpu.contextGone = QObject::connect(context, &QOpenGLContext::aboutToBeDestroyed,
+                                       [&gpu] { gpu = GpuBuffers{}; });
   }
   if (gpu.meshGeneration != cache.meshGeneration) {
     const size_t positionBytes = mesh.positions.size() * sizeof(Vec3f);
@@ -273,10 +309,12 @@ bool DrawFromBuffers(const SurfaceMesh& mesh) {
 
 void DrawSurfaceArrays(int width, int height, const GridDataSet& set, const PaletteParams& palette,
                        int pitch, int drawType) {
-  const SurfaceMesh& mesh = CachedMesh(set, palette, pitch, drawType);
+  SurfaceCache& cache = CachedMesh(set, palette, pitch, drawType);
+  const SurfaceMesh& mesh = cache.mesh;
+  lastMeshGeneration = cache.meshGeneration;
   if (mesh.positions.empty()) return;
-  CullTriangles(mesh, width, height);
-  if (DrawFromBuffers(mesh)) return;
+  CullTriangles(cache, width, height);
+  if (DrawFromBuffers(cache)) return;
   // Without buffer objects the arrays are drawn from client memory.
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_COLOR_ARRAY);
@@ -404,9 +442,13 @@ PictureKey MakePictureKey(int width, int height, const GridDataSet& set,
 }
 
 bool PictureMatches(const PictureKey& key, const GridDataSet& set) {
-  return picture.valid && picture.key == key && picture.meshGeneration == cache.meshGeneration &&
-         cache.values.size() == kGridDim * kGridDim &&
-         std::memcmp(cache.values.data(), set.values, sizeof set.values) == 0;
+  if (!picture.valid || !(picture.key == key)) return false;
+  for (const SurfaceCache& c : caches) {
+    if (c.meshValid && c.meshGeneration == picture.meshGeneration)
+      return c.values.size() == kGridDim * kGridDim &&
+             std::memcmp(c.values.data(), set.values, sizeof set.values) == 0;
+  }
+  return false;
 }
 
 void StorePicture(const PictureKey& key, int width, int height) {
@@ -414,7 +456,7 @@ void StorePicture(const PictureKey& key, int width, int height) {
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, picture.rgba.data());
   picture.key = key;
-  picture.meshGeneration = cache.meshGeneration;
+  picture.meshGeneration = lastMeshGeneration;
   picture.valid = true;
 }
 
@@ -446,13 +488,16 @@ void DrawFrame(bool immediate, int width, int height, const GridDataSet* set,
   PictureKey key;
   if (cachePicture) {
     key = MakePictureKey(width, height, *set, palette, pitch, drawType);
-    if (PictureMatches(key, *set)) {
+    lastFrameReplayed = PictureMatches(key, *set);
+    if (lastFrameReplayed) {
       SetPaletteParams(palette);
       ReplayPicture(width, height);
       ReadBackIntoCopyTarget(width, height);
       return;
     }
   }
+  lastFrameReplayed = false;
+  lastMeshGeneration = 0;
   KeepFreedMemory();
   glEnable(GL_DEPTH_TEST);
   glEnable(GL_NORMALIZE);
@@ -498,7 +543,7 @@ void DrawFrame(bool immediate, int width, int height, const GridDataSet* set,
     if (state.drawLabel) DrawSegments(ValueLabelSegments(*set, state), state.labelColor);
   }
 
-  if (cachePicture) StorePicture(key, width, height);
+  if (cachePicture && lastMeshGeneration != 0) StorePicture(key, width, height);
   ReadBackIntoCopyTarget(width, height);
 }
 
@@ -570,23 +615,23 @@ QImage ReadFramePixels(int width, int height) {
 }
 
 void ReleaseRenderer() {
-  DeleteBuffers();
+  ResetCaches();
   if (QOpenGLContext* context = QOpenGLContext::currentContext()) context->doneCurrent();
-  cache = SurfaceCache{};
   picture = PictureCache{};
 }
 
 void ResetRenderer() {
-  DeleteBuffers();
+  ResetCaches();
   state = RendererState{};
   copyTarget = nullptr;
-  cache = SurfaceCache{};
   picture = PictureCache{};
   bufferObjectsAllowed = true;
 }
 
+bool LastFrameReplayed() { return lastFrameReplayed; }
+
 void SetBufferObjectsAllowed(bool allowed) {
-  DeleteBuffers();
+  for (SurfaceCache& c : caches) DeleteBuffers(c.gpu);
   bufferObjectsAllowed = allowed;
 }
 
