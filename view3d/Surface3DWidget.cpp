@@ -1,7 +1,9 @@
 #include "view3d/Surface3DWidget.h"
 
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QSlider>
+#include <algorithm>
 
 #include "view3d/OffscreenSurfaceRenderer.h"
 #include "view3d/SurfaceRenderer.h"
@@ -16,6 +18,12 @@ QSlider* MakeBar(QWidget* parent, const char* name, const BarRange& range) {
   bar->setValue(range.start);
   bar->hide();
   return bar;
+}
+
+// Grid points a frame at pitch p samples over the extent.
+double SampledPoints(int extent, int p) {
+  const double n = extent / p + 1;
+  return n * n;
 }
 
 DragButton ToDragButton(Qt::MouseButton button) {
@@ -52,20 +60,46 @@ void Surface3DWidget::SetScene(const GridDataSet* set, const PaletteParams& pale
   drawType_ = drawType;
 }
 
-void Surface3DWidget::DrawFrame() {
+int Surface3DWidget::InteractivePitch() const {
+  const int exact = DrawnPitch(pitch_);
+  if (set_ == nullptr || !set_->active || msPerPoint_ <= 0.0) return exact;
+  const int extent = DrawnExtent(*set_);
+  for (int p = exact; p < static_cast<int>(frameMs_.size()); ++p) {
+    const double ms = frameMs_[p] > 0.0 ? frameMs_[p] : msPerPoint_ * SampledPoints(extent, p);
+    if (ms <= kInteractiveFrameMs) return p;
+  }
+  return std::max(exact, static_cast<int>(frameMs_.size()) - 1);
+}
+
+void Surface3DWidget::DrawFrame(bool interactive) {
   if (!isVisible()) return;
+  // A copy is always the exact picture.
+  const bool coarseAllowed = (interactive || moving_) && !HasCopyTarget();
+  drawPitch_ = coarseAllowed ? InteractivePitch() : pitch_;
+  QElapsedTimer clock;
+  clock.start();
   // A copy needs the frame now, drawn into the widget's framebuffer; a plain redraw is painted
   // at once as well, so a drag shows every step.
   if (HasCopyTarget())
     grabFramebuffer();
   else
     repaint();
+  const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+  // A replayed picture costs nothing like drawing the mesh, so it teaches nothing.
+  if (set_ != nullptr && set_->active && !LastFrameReplayed()) {
+    const int p = DrawnPitch(drawPitch_);
+    if (p < static_cast<int>(frameMs_.size())) frameMs_[p] = ms;
+    msPerPoint_ = ms / SampledPoints(DrawnExtent(*set_), p);
+  }
+  coarse_ = DrawnPitch(drawPitch_) != DrawnPitch(pitch_);
+  drawPitch_ = pitch_;
+  if (coarse_) emit coarseFrameDrawn();
 }
 
 void Surface3DWidget::paintGL() {
   const qreal ratio = devicePixelRatioF();
   DrawScene(static_cast<int>(width() * ratio), static_cast<int>(height() * ratio), set_, palette_,
-            pitch_, drawType_);
+            drawPitch_, drawType_);
 }
 
 void Surface3DWidget::mousePressEvent(QMouseEvent* event) {
@@ -77,7 +111,9 @@ void Surface3DWidget::mouseMoveEvent(QMouseEvent* event) {
   if (!drag_.rotating && !drag_.scaling) return;
   const QPoint p = event->position().toPoint();
   const ViewBars bars = DragMove(drag_, p.x(), p.y(), Bars());
-  // Each bar that changes runs its handler at once, turn before tilt and zoom before ratio.
+  // Each bar that changes runs its handler at once, turn before tilt and zoom before ratio; the
+  // frames they draw belong to the drag.
+  moving_ = true;
   if (drag_.rotating) {
     turn_->setValue(bars.turn);
     tilt_->setValue(bars.tilt);
@@ -85,8 +121,12 @@ void Surface3DWidget::mouseMoveEvent(QMouseEvent* event) {
     zoom_->setValue(bars.zoom);
     ratio_->setValue(bars.ratio);
   }
+  moving_ = false;
 }
 
-void Surface3DWidget::mouseReleaseEvent(QMouseEvent*) { DragRelease(drag_); }
+void Surface3DWidget::mouseReleaseEvent(QMouseEvent*) {
+  DragRelease(drag_);
+  if (coarse_) emit interactionEnded();
+}
 
 }  // namespace orvelle

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QOpenGLWidget>
+#include <array>
 
 #include "data/ColorTypes.h"
 #include "data/GridDataSet.h"
@@ -33,10 +34,27 @@ class Surface3DWidget : public QOpenGLWidget {
   void SetScene(const GridDataSet* set, const PaletteParams& palette, int pitch, int drawType);
 
   // Draws one frame before returning (with a copy target set, the renderer reads it back).
-  // Does nothing while the panel is hidden.
-  void DrawFrame();
+  // Does nothing while the panel is hidden. With `interactive` (a track bar being dragged; a
+  // mouse drag on the panel counts by itself), a mesh coarser than the pitch is drawn when the
+  // frames measured so far say the exact one would not fit into kInteractiveFrameMs, and
+  // coarseFrameDrawn is emitted; any other frame is the exact picture.
+  void DrawFrame(bool interactive = false);
+
+  // The pitch a frame drawn during an interaction would use now (the scene's pitch, or coarser).
+  int InteractivePitch() const;
+  // Whether the panel shows a coarse frame of an interaction (until the next exact frame).
+  bool ShowsCoarseFrame() const { return coarse_; }
 
   const DragState& Drag() const { return drag_; }
+
+  // What a frame during an interaction may take, in milliseconds.
+  static constexpr double kInteractiveFrameMs = 12.0;
+
+ signals:
+  // A coarse frame is showing; the exact picture is due when the interaction pauses or ends.
+  void coarseFrameDrawn();
+  // A mouse drag that showed coarse frames has ended: the exact picture is due now.
+  void interactionEnded();
 
  protected:
   void paintGL() override;
@@ -49,6 +67,13 @@ class Surface3DWidget : public QOpenGLWidget {
   PaletteParams palette_ = kDefaultPalette;
   int pitch_ = 5;
   int drawType_ = 1;
+  int drawPitch_ = 5;  // the pitch paintGL draws: pitch_, or coarser inside an interaction
+  bool moving_ = false;
+  bool coarse_ = false;
+  // Measured time of the last drawn (not replayed) frame at each pitch, 0 when none yet, and the
+  // time per sampled grid point of the last measured frame, for pitches not measured yet.
+  std::array<double, 51> frameMs_{};
+  double msPerPoint_ = 0.0;
   DragState drag_;
   QSlider* tilt_;
   QSlider* turn_;
