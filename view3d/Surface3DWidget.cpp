@@ -3,7 +3,6 @@
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QSlider>
-#include <algorithm>
 
 #include "view3d/OffscreenSurfaceRenderer.h"
 #include "view3d/SurfaceRenderer.h"
@@ -18,12 +17,6 @@ QSlider* MakeBar(QWidget* parent, const char* name, const BarRange& range) {
   bar->setValue(range.start);
   bar->hide();
   return bar;
-}
-
-// Grid points a frame at pitch p samples over the extent.
-double SampledPoints(int extent, int p) {
-  const double n = extent / p + 1;
-  return n * n;
 }
 
 DragButton ToDragButton(Qt::MouseButton button) {
@@ -61,14 +54,9 @@ void Surface3DWidget::SetScene(const GridDataSet* set, const PaletteParams& pale
 }
 
 int Surface3DWidget::InteractivePitch() const {
-  const int exact = DrawnPitch(pitch_);
-  if (set_ == nullptr || !set_->active || msPerPoint_ <= 0.0) return exact;
-  const int extent = DrawnExtent(*set_);
-  for (int p = exact; p < static_cast<int>(frameMs_.size()); ++p) {
-    const double ms = frameMs_[p] > 0.0 ? frameMs_[p] : msPerPoint_ * SampledPoints(extent, p);
-    if (ms <= kInteractiveFrameMs) return p;
-  }
-  return std::max(exact, static_cast<int>(frameMs_.size()) - 1);
+  // Pitches above the bar's range are drawn as asked.
+  if (set_ == nullptr || !set_->active || pitch_ > kDrawPitchBar.max) return pitch_;
+  return InteractivePitchFor(costs_, DrawnExtent(*set_), pitch_, kInteractiveFrameMs);
 }
 
 void Surface3DWidget::DrawFrame(bool interactive) {
@@ -86,11 +74,9 @@ void Surface3DWidget::DrawFrame(bool interactive) {
     repaint();
   const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
   // A replayed picture costs nothing like drawing the mesh, so it teaches nothing.
-  if (set_ != nullptr && set_->active && !LastFrameReplayed()) {
-    const int p = DrawnPitch(drawPitch_);
-    if (p < static_cast<int>(frameMs_.size())) frameMs_[p] = ms;
-    msPerPoint_ = ms / SampledPoints(DrawnExtent(*set_), p);
-  }
+  if (set_ != nullptr && set_->active && !LastFrameReplayed() && drawPitch_ >= 1 &&
+      drawPitch_ <= kDrawPitchBar.max)
+    RecordFrameCost(costs_, DrawnExtent(*set_), drawPitch_, ms);
   coarse_ = DrawnPitch(drawPitch_) != DrawnPitch(pitch_);
   drawPitch_ = pitch_;
   if (coarse_) emit coarseFrameDrawn();

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QOpenGLWidget>
-#include <array>
 
 #include "data/ColorTypes.h"
 #include "data/GridDataSet.h"
@@ -70,10 +69,7 @@ class Surface3DWidget : public QOpenGLWidget {
   int drawPitch_ = 5;  // the pitch paintGL draws: pitch_, or coarser inside an interaction
   bool moving_ = false;
   bool coarse_ = false;
-  // Measured time of the last drawn (not replayed) frame at each pitch, 0 when none yet, and the
-  // time per sampled grid point of the last measured frame, for pitches not measured yet.
-  std::array<double, 51> frameMs_{};
-  double msPerPoint_ = 0.0;
+  FrameCosts costs_;  // of the frames drawn (not replayed) so far
   DragState drag_;
   QSlider* tilt_;
   QSlider* turn_;
