@@ -1,10 +1,28 @@
 #include "data/GridDataSet.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <new>
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 namespace orvelle {
 
 GridDataSet::GridDataSet() { ResetDataSets(this, 1); }
+
+void* GridDataSet::operator new[](std::size_t bytes) {
+  constexpr std::size_t kHugePage = std::size_t{2} << 20;
+  const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+  void* block = std::aligned_alloc(kHugePage, rounded);
+  if (block == nullptr) throw std::bad_alloc();
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  madvise(block, rounded, MADV_HUGEPAGE);  // only advice: without huge pages nothing changes
+#endif
+  return block;
+}
+
+void GridDataSet::operator delete[](void* block) noexcept { std::free(block); }
 
 std::unique_ptr<GridDataSet[]> MakeDataSets() {
   return std::make_unique<GridDataSet[]>(kMaxDataSets);
