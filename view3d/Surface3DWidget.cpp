@@ -1,5 +1,7 @@
 #include "view3d/Surface3DWidget.h"
 
+#include <GL/gl.h>
+
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QSlider>
@@ -51,6 +53,8 @@ void Surface3DWidget::SetScene(const GridDataSet* set, const PaletteParams& pale
   palette_ = palette;
   pitch_ = pitch;
   drawType_ = drawType;
+  drawPitch_ = pitch;
+  coarse_ = false;
 }
 
 int Surface3DWidget::InteractivePitch() const {
@@ -63,29 +67,32 @@ void Surface3DWidget::DrawFrame(bool interactive) {
   if (!isVisible()) return;
   // A copy is always the exact picture.
   const bool coarseAllowed = (interactive || moving_) && !HasCopyTarget();
+  // The pitch stays chosen until the next request: in a window composed with OpenGL the paint
+  // may come later from the event loop, and paints of the window itself draw it as well.
   drawPitch_ = coarseAllowed ? InteractivePitch() : pitch_;
-  QElapsedTimer clock;
-  clock.start();
+  coarse_ = DrawnPitch(drawPitch_) != DrawnPitch(pitch_);
   // A copy needs the frame now, drawn into the widget's framebuffer; a plain redraw is painted
   // at once as well, so a drag shows every step.
   if (HasCopyTarget())
     grabFramebuffer();
   else
     repaint();
-  const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
-  // A replayed picture costs nothing like drawing the mesh, so it teaches nothing.
-  if (set_ != nullptr && set_->active && !LastFrameReplayed() && drawPitch_ >= 1 &&
-      drawPitch_ <= kDrawPitchBar.max)
-    RecordFrameCost(costs_, DrawnExtent(*set_), drawPitch_, ms);
-  coarse_ = DrawnPitch(drawPitch_) != DrawnPitch(pitch_);
-  drawPitch_ = pitch_;
   if (coarse_) emit coarseFrameDrawn();
 }
 
 void Surface3DWidget::paintGL() {
   const qreal ratio = devicePixelRatioF();
+  QElapsedTimer clock;
+  clock.start();
   DrawScene(static_cast<int>(width() * ratio), static_cast<int>(height() * ratio), set_, palette_,
             drawPitch_, drawType_);
+  // The frame's cost includes the rasterisation, which a software renderer does only now.
+  glFinish();
+  const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+  // A replayed picture costs nothing like drawing the mesh, so it teaches nothing.
+  if (set_ != nullptr && set_->active && !LastFrameReplayed() && drawPitch_ >= 1 &&
+      drawPitch_ <= kDrawPitchBar.max)
+    RecordFrameCost(costs_, DrawnExtent(*set_), drawPitch_, ms);
 }
 
 void Surface3DWidget::mousePressEvent(QMouseEvent* event) {

@@ -66,7 +66,7 @@ class Surface3DWidget : public QOpenGLWidget {
   PaletteParams palette_ = kDefaultPalette;
   int pitch_ = 5;
   int drawType_ = 1;
-  int drawPitch_ = 5;  // the pitch paintGL draws: pitch_, or coarser inside an interaction
+  int drawPitch_ = 5;  // the pitch paintGL draws: pitch_, or coarser during an interaction
   bool moving_ = false;
   bool coarse_ = false;
   FrameCosts costs_;  // of the frames drawn (not replayed) so far
