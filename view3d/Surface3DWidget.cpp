@@ -4,7 +4,10 @@
 
 #include <QElapsedTimer>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QSlider>
+#include <algorithm>
+#include <string>
 
 #include "view3d/OffscreenSurfaceRenderer.h"
 #include "view3d/SurfaceRenderer.h"
@@ -30,13 +33,13 @@ DragButton ToDragButton(Qt::MouseButton button) {
 }  // namespace
 
 Surface3DWidget::Surface3DWidget(QWidget* parent)
-    : QOpenGLWidget(parent),
+    : QWidget(parent),
       tilt_(MakeBar(this, "Tkb_3D_X", kTiltBar)),
       turn_(MakeBar(this, "Tkb_3D_Z", kTurnBar)),
       ratio_(MakeBar(this, "Tkb_3D_Ratio", kRatioBar)),
       zoom_(MakeBar(this, "Tkb_3D_Zoom", kZoomBar)) {
   setObjectName("Pnl_3D");
-  setFormat(SurfaceViewFormat());
+  setAttribute(Qt::WA_OpaquePaintEvent);
   // The right button steers the zoom; no context menu may take it.
   setContextMenuPolicy(Qt::PreventContextMenu);
 }
@@ -67,32 +70,71 @@ void Surface3DWidget::DrawFrame(bool interactive) {
   if (!isVisible()) return;
   // A copy is always the exact picture.
   const bool coarseAllowed = (interactive || moving_) && !HasCopyTarget();
-  // The pitch stays chosen until the next request: in a window composed with OpenGL the paint
-  // may come later from the event loop, and paints of the window itself draw it as well.
-  drawPitch_ = coarseAllowed ? InteractivePitch() : pitch_;
+  if (!coarseAllowed) {
+    dragPitch_ = 0;
+  } else if (const double last = costs_.ms[std::clamp(dragPitch_, 1, kDrawPitchBar.max)];
+             dragPitch_ < pitch_ || last > kInteractiveFrameMs || last < kInteractiveFrameMs / 4) {
+    // A drag keeps its pitch while its frames fit without much to spare, so it does not
+    // flicker between two meshes.
+    dragPitch_ = InteractivePitch();
+  }
+  drawPitch_ = coarseAllowed ? dragPitch_ : pitch_;
   coarse_ = DrawnPitch(drawPitch_) != DrawnPitch(pitch_);
-  // A copy needs the frame now, drawn into the widget's framebuffer; a plain redraw is painted
-  // at once as well, so a drag shows every step.
-  if (HasCopyTarget())
-    grabFramebuffer();
-  else
-    repaint();
+  // Drawn and shown at once, so a drag shows every step (and a copy reads this very frame).
+  Render();
+  repaint();
   if (coarse_) emit coarseFrameDrawn();
 }
 
-void Surface3DWidget::paintGL() {
-  const qreal ratio = devicePixelRatioF();
-  QElapsedTimer clock;
-  clock.start();
-  DrawScene(static_cast<int>(width() * ratio), static_cast<int>(height() * ratio), set_, palette_,
-            drawPitch_, drawType_);
-  // The frame's cost includes the rasterisation, which a software renderer does only now.
-  glFinish();
-  const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+QImage Surface3DWidget::grabFramebuffer() {
+  Render();
+  update();
+  return picture_;
+}
+
+void Surface3DWidget::Render() {
+  const qreal dpr = devicePixelRatioF();
+  const int w = static_cast<int>(width() * dpr), h = static_cast<int>(height() * dpr);
+  if (w <= 0 || h <= 0 || openFailed_) return;
+  if (!renderer_ || renderer_->Width() != w || renderer_->Height() != h) {
+    renderer_ = std::make_unique<OffscreenSurfaceRenderer>();
+    std::string error;
+    if (!renderer_->Open(w, h, error)) {
+      renderer_.reset();
+      openFailed_ = true;  // the panel stays black
+      return;
+    }
+  }
+  double ms = 0.0;
+  QImage image = renderer_->Render([&](int fw, int fh) {
+    QElapsedTimer clock;
+    clock.start();
+    DrawScene(fw, fh, set_, palette_, drawPitch_, drawType_);
+    // The frame's cost includes the rasterisation, which a software renderer does only now.
+    glFinish();
+    ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+  });
   // A replayed picture costs nothing like drawing the mesh, so it teaches nothing.
   if (set_ != nullptr && set_->active && !LastFrameReplayed() && drawPitch_ >= 1 &&
       drawPitch_ <= kDrawPitchBar.max)
     RecordFrameCost(costs_, DrawnExtent(*set_), drawPitch_, ms);
+  image.setDevicePixelRatio(dpr);
+  picture_ = std::move(image);
+}
+
+void Surface3DWidget::paintEvent(QPaintEvent*) {
+  // A first paint, or one after a resize, draws the scene; others show the last picture.
+  if (picture_.isNull()) Render();
+  QPainter painter(this);
+  if (picture_.isNull())
+    painter.fillRect(rect(), Qt::black);
+  else
+    painter.drawImage(0, 0, picture_);
+}
+
+void Surface3DWidget::resizeEvent(QResizeEvent* event) {
+  picture_ = QImage();
+  QWidget::resizeEvent(event);
 }
 
 void Surface3DWidget::mousePressEvent(QMouseEvent* event) {

@@ -83,14 +83,12 @@ struct SurfaceCache {
   uint64_t cullMeshGeneration = 0;
   uint64_t cullGeneration = 0;
   GpuBuffers gpu;
-  uint64_t lastUse = 0;
 };
 
 // Two surfaces are kept: a drag draws a coarser mesh than the resting picture, and going back
 // and forth between the two must not rebuild either.
 std::array<SurfaceCache, 2> caches;
 uint64_t meshBuilds = 0;
-uint64_t frameClock = 0;
 
 bool SameTransform(const WindowTransform& a, const WindowTransform& b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
@@ -144,18 +142,17 @@ void ResetCaches() {
   }
 }
 
-// The slot that holds the surface at this pitch, or else the one used least recently.
+// The slot that holds the surface at this pitch, or else an empty one, or else the one with the
+// coarser pitch: it is the cheaper to build again, and the finer one is usually the resting
+// picture a drag returns to.
 SurfaceCache& CacheFor(int pitch) {
-  SurfaceCache* slot = &caches[0];
   for (SurfaceCache& c : caches) {
-    if (c.colorsValid && c.colorKey.pitch == pitch) {
-      slot = &c;
-      break;
-    }
-    if (c.lastUse < slot->lastUse) slot = &c;
+    if (c.colorsValid && c.colorKey.pitch == pitch) return c;
   }
-  slot->lastUse = ++frameClock;
-  return *slot;
+  for (SurfaceCache& c : caches) {
+    if (!c.colorsValid) return c;
+  }
+  return caches[0].colorKey.pitch > caches[1].colorKey.pitch ? caches[0] : caches[1];
 }
 
 SurfaceCache& CachedMesh(const GridDataSet& set, const PaletteParams& palette, int pitch,
