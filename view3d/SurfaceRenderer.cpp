@@ -481,7 +481,10 @@ void ReadBackIntoCopyTarget(int width, int height) {
 void DrawFrame(bool immediate, int width, int height, const GridDataSet* set,
                const PaletteParams& palette, int pitch, int drawType) {
   if (QOpenGLContext::currentContext() == nullptr || width <= 0 || height <= 0) return;
-  const bool cachePicture = !immediate && set != nullptr && set->active;
+  // A panel's picture is kept; a large one-off picture (a command-line render) is not.
+  const bool cachePicture =
+      !immediate && set != nullptr && set->active &&
+      static_cast<long long>(width) * height <= kMaxCopyWidth * kMaxCopyHeight;
   PictureKey key;
   if (cachePicture) {
     key = MakePictureKey(width, height, *set, palette, pitch, drawType);
