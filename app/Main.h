@@ -224,10 +224,13 @@ class TForm1 : public QWidget {
   // Main3D.cpp: the 3D view.
   // Pnl_3D (the OpenGL panel when OpenGL is usable) and the four hidden view bars.
   void Build3DPanel();
-  void Init3DView();      // every renderer setting from the record
-  void Draw3DView();      // RefreshView3D: GetParam, then one frame of the shown data set
-  void Apply3DColors();   // the colour-range and 3D colours into the renderer
-  void Apply3DOptions();  // frame, label, sub and side flags and the label size
+  void Init3DView();  // every renderer setting from the record
+  // RefreshView3D: GetParam, then one frame of the shown data set; `interactive` while a track
+  // bar is dragged (the panel may then draw a coarser mesh).
+  void Draw3DView(bool interactive = false);
+  void TrackBarReleased();  // the exact picture after a track-bar drag drew coarse frames
+  void Apply3DColors();     // the colour-range and 3D colours into the renderer
+  void Apply3DOptions();    // frame, label, sub and side flags and the label size
   void ReleaseRenderer();
   void Chk_3D_OptionClick();
   void Rdo_3D_DrawTypeClick();

@@ -55,6 +55,10 @@ void TForm1::Build3DPanel() {
     Tkb_3D_Z = surface3D->TurnBar();
     Tkb_3D_Ratio = surface3D->RatioBar();
     Tkb_3D_Zoom = surface3D->ZoomBar();
+    // A coarse drag frame is replaced by the exact picture when the drag pauses (the timer) or
+    // ends.
+    connect(surface3D, &Surface3DWidget::coarseFrameDrawn, this, [this] { Timer1->start(); });
+    connect(surface3D, &Surface3DWidget::interactionEnded, this, [this] { Draw3DView(); });
     return;
   }
   // Without OpenGL the panel stays black and the view values keep their start positions.
@@ -78,7 +82,7 @@ void TForm1::Init3DView() {
   Tkb_3D_LabelSize->setEnabled(Chk_3D_DrawLabel->isChecked());
 }
 
-void TForm1::Draw3DView() {
+void TForm1::Draw3DView(bool interactive) {
   GetParam();
   // The 3D drawing leaves the colour map's palette installed for an active data set (the contour
   // drawing before it installed its own). That must not hang on whether a frame can be drawn at
@@ -87,7 +91,11 @@ void TForm1::Draw3DView() {
   if (surface3D == nullptr) return;
   surface3D->SetScene(&ShownDataSet(), params.colormapPalette, params.d3DrawPitch,
                       params.d3DrawType);
-  surface3D->DrawFrame();
+  surface3D->DrawFrame(interactive);
+}
+
+void TForm1::TrackBarReleased() {
+  if (surface3D != nullptr && surface3D->ShowsCoarseFrame()) Draw3DView();
 }
 
 void TForm1::Apply3DColors() {
@@ -153,7 +161,7 @@ void TForm1::Tkb_3D_DrawPitchChange() {
   if (applyingParams) return;
   GetParam();
   Lbl_3D_DrawPitch->setText(QString::number(Tkb_3D_DrawPitch->value()));
-  Draw3DView();
+  Draw3DView(Tkb_3D_DrawPitch->isSliderDown());
 }
 
 void TForm1::Tkb_3D_LabelSizeChange() {
@@ -161,7 +169,7 @@ void TForm1::Tkb_3D_LabelSizeChange() {
   GetParam();
   Lbl_3D_LabelSize->setText(QString::number(Tkb_3D_LabelSize->value()));
   SetLabelSize(params.d3LabelSize);
-  Draw3DView();
+  Draw3DView(Tkb_3D_LabelSize->isSliderDown());
 }
 
 void TForm1::paintEvent(QPaintEvent* event) {

@@ -478,6 +478,8 @@ void TForm1::ConnectHandlers() {
     connect(bar, &QSlider::valueChanged, this, &TForm1::Tkb_RatioZoomChange);
   connect(Tkb_3D_DrawPitch, &QSlider::valueChanged, this, &TForm1::Tkb_3D_DrawPitchChange);
   connect(Tkb_3D_LabelSize, &QSlider::valueChanged, this, &TForm1::Tkb_3D_LabelSizeChange);
+  for (QSlider* bar : {Tkb_3D_DrawPitch, Tkb_3D_LabelSize})
+    connect(bar, &QSlider::sliderReleased, this, &TForm1::TrackBarReleased);
   for (QPushButton* b : {Btn_Copy_Colormap, Btn_Copy_Contour, Btn_Copy_LineGraph, Btn_Copy_3D})
     connect(b, &QPushButton::clicked, this, [this, b] { Btn_CopyButtonClick(b); });
   connect(Pmn_CopyImage, &QAction::triggered, this, [this] { Btn_CopyButtonClick(Pmn_CopyImage); });

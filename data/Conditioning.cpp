@@ -32,6 +32,9 @@ bool InDisc(int dx, int dy, int r) {
   }
 }
 
+int FillLatticeCells(GridDataSet& s, int limit);
+int CountCompleteUnitCells(const GridDataSet& s, int limit);
+
 }  // namespace
 
 int ConditionDataSets(GridDataSet* sets, int count, const ViewerParams& params) {
@@ -57,6 +60,22 @@ int FillGaps(GridDataSet& s) {
   int cells = 0;
   // A cell whose origin lies past 500 has corners past 500 and is never complete.
   const int limit = std::min(s.size, kLast);
+  if (s.pitchX == 1 && s.pitchY == 1) {
+    cells = CountCompleteUnitCells(s, limit);
+  } else {
+    cells = FillLatticeCells(s, limit);
+  }
+  ComputeStatistics(s);
+  // The range reset restores these; without them it would restore an empty range.
+  s.defaultMin = s.rangeMin;
+  s.defaultMax = s.rangeMax;
+  return cells;
+}
+
+namespace {
+
+int FillLatticeCells(GridDataSet& s, int limit) {
+  int cells = 0;
   for (int x0 = 0; x0 <= limit; x0 += s.pitchX) {
     for (int y0 = 0; y0 <= limit; y0 += s.pitchY) {
       const long long x1 = static_cast<long long>(x0) + s.pitchX;
@@ -71,12 +90,25 @@ int FillGaps(GridDataSet& s) {
     }
     if (x0 > limit - s.pitchX) break;
   }
-  ComputeStatistics(s);
-  // The range reset restores these; without them it would restore an empty range.
-  s.defaultMin = s.rangeMin;
-  s.defaultMax = s.rangeMax;
   return cells;
 }
+
+// A one-pitch cell consists of its four corners alone, so a complete one has nothing to fill:
+// the cells are only counted.
+int CountCompleteUnitCells(const GridDataSet& s, int limit) {
+  const int last = std::min(limit, kLast - 1);
+  int cells = 0;
+  bool pairs[kGridDim];
+  for (int x0 = 0; x0 <= last; ++x0) {
+    const double* a = s.values[x0];
+    const double* b = s.values[x0 + 1];
+    for (int y = 0; y <= last + 1; ++y) pairs[y] = IsValid(a[y]) & IsValid(b[y]);
+    for (int y0 = 0; y0 <= last; ++y0) cells += pairs[y0] & pairs[y0 + 1];
+  }
+  return cells;
+}
+
+}  // namespace
 
 void FillCell(GridDataSet& s, int x0, int y0) {
   const int px = s.pitchX, py = s.pitchY;

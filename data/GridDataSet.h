@@ -2,6 +2,7 @@
 // statistics and colour range. Ten of them are built once and reused for every load.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -40,6 +41,11 @@ struct GridDataSet {
   GridDataSet();
   GridDataSet(const GridDataSet&) = delete;
   GridDataSet& operator=(const GridDataSet&) = delete;
+
+  // The ten slots form one block of about 20 MB, asked for in huge pages where the system
+  // offers them: thousands of page faults fewer when the block is first written.
+  static void* operator new[](std::size_t bytes);
+  static void operator delete[](void* block) noexcept;
 };
 
 // Allocates the ten slots on the heap, each reset. They are never copied or reallocated.

@@ -33,6 +33,7 @@ struct RendererState {
   uint8_t drawSide = 0;
   int labelSize = 0;
   int labelDigits = 0;
+  friend bool operator==(const RendererState&, const RendererState&) = default;
 };
 
 struct Vec3f {

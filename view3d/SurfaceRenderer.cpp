@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -49,7 +50,22 @@ struct ShapeKey {
   friend bool operator==(const ShapeKey&, const ShapeKey&) = default;
 };
 
-// The surface of the last frame. Colours are recomputed only when the data or the colour range
+// The cached mesh copied into buffer objects of the context that draws it, so a frame hands the
+// renderer offsets instead of copying the arrays again. Buffers belong to one context; a draw in
+// another one (a copy drawn offscreen, a new panel) uploads again.
+struct GpuBuffers {
+  QOpenGLContext* context = nullptr;
+  QMetaObject::Connection contextGone;
+  GLuint vertices = 0;   // positions, then colours
+  GLuint lines = 0;      // wire, then frame index pairs
+  GLuint triangles = 0;  // this view's visible triangles
+  size_t colorOffset = 0;
+  size_t frameOffset = 0;
+  uint64_t meshGeneration = 0;  // 0: nothing uploaded
+  uint64_t cullGeneration = 0;
+};
+
+// The surface of a recent frame. Colours are recomputed only when the data or the colour range
 // change; a drag of the height ratio only rebuilds positions. The grid is compared in full so
 // that data changed in place (a new file in the same slot) is never shown stale.
 struct SurfaceCache {
@@ -60,11 +76,88 @@ struct SurfaceCache {
   ShapeKey shapeKey;
   SurfaceMesh mesh;
   bool meshValid = false;
-  std::vector<uint32_t> visibleTriangles;  // this frame's triangles that reach a pixel
-} cache;
+  uint64_t meshGeneration = 0;  // unique over all slots, so buffers and pictures know their mesh
+  // The triangles that reach a pixel, for the view they were culled for.
+  std::vector<uint32_t> visibleTriangles;
+  WindowTransform cullTransform;
+  uint64_t cullMeshGeneration = 0;
+  uint64_t cullGeneration = 0;
+  GpuBuffers gpu;
+};
 
-const SurfaceMesh& CachedMesh(const GridDataSet& set, const PaletteParams& palette, int pitch,
-                              int drawType) {
+// Two surfaces are kept: a drag draws a coarser mesh than the resting picture, and going back
+// and forth between the two must not rebuild either.
+std::array<SurfaceCache, 2> caches;
+uint64_t meshBuilds = 0;
+
+bool SameTransform(const WindowTransform& a, const WindowTransform& b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+bool bufferObjectsAllowed = true;
+
+// Everything a frame's picture depends on besides the grid values.
+struct PictureKey {
+  RendererState state;
+  int width = 0;
+  int height = 0;
+  const GridDataSet* set = nullptr;
+  int32_t size = 0;
+  double rangeMin = 0.0;
+  double rangeMax = 0.0;
+  double normDivisor = 0.0;
+  PaletteParams palette;
+  int pitch = 0;
+  int drawType = 0;
+  friend bool operator==(const PictureKey&, const PictureKey&) = default;
+};
+
+// The last frame with a surface, as read back. Redrawing the same data in the same view (the
+// window's timer does so after every repaint) replays it instead of drawing the mesh again.
+struct PictureCache {
+  PictureKey key;
+  uint64_t meshGeneration = 0;  // the mesh (and grid copy) the picture was drawn from
+  std::vector<uint8_t> rgba;    // bottom row first
+  bool valid = false;
+} picture;
+
+uint64_t lastMeshGeneration = 0;  // the mesh of the frame being drawn
+bool lastFrameReplayed = false;
+
+void DeleteBuffers(GpuBuffers& gpu) {
+  QOpenGLContext* current = QOpenGLContext::currentContext();
+  if (gpu.context != nullptr && gpu.context == current) {
+    const GLuint ids[3] = {gpu.vertices, gpu.lines, gpu.triangles};
+    current->functions()->glDeleteBuffers(3, ids);
+  }
+  // Buffers of a context that is not current go with that context.
+  QObject::disconnect(gpu.contextGone);
+  gpu = GpuBuffers{};
+}
+
+void ResetCaches() {
+  for (SurfaceCache& c : caches) {
+    DeleteBuffers(c.gpu);
+    c = SurfaceCache{};
+  }
+}
+
+// The slot that holds the surface at this pitch, or else an empty one, or else the one with the
+// coarser pitch: it is the cheaper to build again, and the finer one is usually the resting
+// picture a drag returns to.
+SurfaceCache& CacheFor(int pitch) {
+  for (SurfaceCache& c : caches) {
+    if (c.colorsValid && c.colorKey.pitch == pitch) return c;
+  }
+  for (SurfaceCache& c : caches) {
+    if (!c.colorsValid) return c;
+  }
+  return caches[0].colorKey.pitch > caches[1].colorKey.pitch ? caches[0] : caches[1];
+}
+
+SurfaceCache& CachedMesh(const GridDataSet& set, const PaletteParams& palette, int pitch,
+                         int drawType) {
+  SurfaceCache& cache = CacheFor(pitch);
   const ColorKey colorKey{set.rangeMin, set.rangeMax,      set.size,       pitch,
                           palette,      state.paletteMode, state.lowColor, state.highColor};
   const bool sameValues = cache.values.size() == kGridDim * kGridDim &&
@@ -82,8 +175,9 @@ const SurfaceMesh& CachedMesh(const GridDataSet& set, const PaletteParams& palet
     BuildSurfaceMesh(set, state, pitch, drawType, cache.colors, cache.mesh);
     cache.shapeKey = shapeKey;
     cache.meshValid = true;
+    cache.meshGeneration = ++meshBuilds;
   }
-  return cache.mesh;
+  return cache;
 }
 
 // Reads w x h pixels from the lower-left corner of the bound framebuffer into `pixels` (RGB
@@ -116,21 +210,118 @@ void DrawIndexed(GLenum mode, const std::vector<uint32_t>& indices) {
   glDrawElements(mode, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT, indices.data());
 }
 
+// At fine pitches most cells are smaller than a pixel; the renderer's cost is per triangle, so
+// the triangles that cover no pixel centre are left out. The list lasts as long as the mesh and
+// the view.
+void CullTriangles(SurfaceCache& cache, int width, int height) {
+  const SurfaceMesh& mesh = cache.mesh;
+  const WindowTransform transform = MakeWindowTransform(state, width, height);
+  if (cache.cullGeneration != 0 && cache.cullMeshGeneration == cache.meshGeneration &&
+      SameTransform(cache.cullTransform, transform))
+    return;
+  KeepPixelCoveringTriangles(mesh.positions, mesh.planeTriangles, transform,
+                             cache.visibleTriangles);
+  cache.cullTransform = transform;
+  cache.cullMeshGeneration = cache.meshGeneration;
+  ++cache.cullGeneration;
+}
+
+void DrawIndexedBuffer(QOpenGLFunctions& f, GLenum mode, size_t count, size_t offset) {
+  if (count == 0) return;
+  f.glDrawElements(mode, static_cast<GLsizei>(count), GL_UNSIGNED_INT,
+                   reinterpret_cast<const void*>(offset * sizeof(uint32_t)));
+}
+
+bool DrawFromBuffers(SurfaceCache& cache) {
+  const SurfaceMesh& mesh = cache.mesh;
+  GpuBuffers& gpu = cache.gpu;
+  QOpenGLContext* context = QOpenGLContext::currentContext();
+  QOpenGLFunctions* f = context->functions();
+  if (!bufferObjectsAllowed || !f->hasOpenGLFeature(QOpenGLFunctions::Buffers)) return false;
+  if (gpu.context != context) {
+    DeleteBuffers(gpu);
+    GLuint ids[3] = {0, 0, 0};
+    f->glGenBuffers(3, ids);
+    if (ids[0] == 0 || ids[1] == 0 || ids[2] == 0) return false;
+    gpu.context = context;
+    gpu.vertices = ids[0];
+    gpu.lines = ids[1];
+    gpu.triangles = ids[2];
+    gpu.contextGone = QObject::connect(context, &QOpenGLContext::aboutToBeDestroyed,
+                                       [&gpu] { gpu = GpuBuffers{}; });
+  }
+  if (gpu.meshGeneration != cache.meshGeneration) {
+    const size_t positionBytes = mesh.positions.size() * sizeof(Vec3f);
+    const size_t colorBytes = mesh.colors.size() * sizeof(Rgb3f);
+    f->glBindBuffer(GL_ARRAY_BUFFER, gpu.vertices);
+    f->glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(positionBytes + colorBytes), nullptr,
+                    GL_STATIC_DRAW);
+    f->glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(positionBytes),
+                       mesh.positions.data());
+    f->glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(positionBytes),
+                       static_cast<GLsizeiptr>(colorBytes), mesh.colors.data());
+    const size_t wireBytes = mesh.wireLines.size() * sizeof(uint32_t);
+    const size_t frameBytes = mesh.frameLines.size() * sizeof(uint32_t);
+    f->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gpu.lines);
+    f->glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(wireBytes + frameBytes),
+                    nullptr, GL_STATIC_DRAW);
+    f->glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(wireBytes),
+                       mesh.wireLines.data());
+    f->glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLintptr>(wireBytes),
+                       static_cast<GLsizeiptr>(frameBytes), mesh.frameLines.data());
+    gpu.colorOffset = positionBytes;
+    gpu.frameOffset = mesh.wireLines.size();
+    gpu.meshGeneration = cache.meshGeneration;
+    gpu.cullGeneration = 0;
+  }
+  if (gpu.cullGeneration != cache.cullGeneration) {
+    f->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gpu.triangles);
+    f->glBufferData(GL_ELEMENT_ARRAY_BUFFER,
+                    static_cast<GLsizeiptr>(cache.visibleTriangles.size() * sizeof(uint32_t)),
+                    cache.visibleTriangles.data(), GL_DYNAMIC_DRAW);
+    gpu.cullGeneration = cache.cullGeneration;
+  }
+
+  f->glBindBuffer(GL_ARRAY_BUFFER, gpu.vertices);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_COLOR_ARRAY);
+  glVertexPointer(3, GL_FLOAT, sizeof(Vec3f), nullptr);
+  glColorPointer(3, GL_FLOAT, sizeof(Rgb3f), reinterpret_cast<const void*>(gpu.colorOffset));
+  f->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gpu.lines);
+  DrawIndexedBuffer(*f, GL_LINES, mesh.wireLines.size(), 0);
+  f->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gpu.triangles);
+  DrawIndexedBuffer(*f, GL_TRIANGLES, cache.visibleTriangles.size(), 0);
+  f->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gpu.lines);
+  // Every frame vertex has the frame colour: the current colour gives the same fragments without
+  // fetching a colour per vertex.
+  glDisableClientState(GL_COLOR_ARRAY);
+  Color(state.frameColor);
+  DrawIndexedBuffer(*f, GL_LINES, mesh.frameLines.size(), gpu.frameOffset);
+  glDisableClientState(GL_VERTEX_ARRAY);
+  // The rest of the frame (labels) and other drawing code use client memory.
+  f->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+  f->glBindBuffer(GL_ARRAY_BUFFER, 0);
+  return true;
+}
+
 void DrawSurfaceArrays(int width, int height, const GridDataSet& set, const PaletteParams& palette,
                        int pitch, int drawType) {
-  const SurfaceMesh& mesh = CachedMesh(set, palette, pitch, drawType);
+  SurfaceCache& cache = CachedMesh(set, palette, pitch, drawType);
+  const SurfaceMesh& mesh = cache.mesh;
+  lastMeshGeneration = cache.meshGeneration;
   if (mesh.positions.empty()) return;
-  // At fine pitches most cells are smaller than a pixel; the renderer's cost is per triangle.
-  KeepPixelCoveringTriangles(mesh.positions, mesh.planeTriangles,
-                             MakeWindowTransform(state, width, height), cache.visibleTriangles);
+  CullTriangles(cache, width, height);
+  if (DrawFromBuffers(cache)) return;
+  // Without buffer objects the arrays are drawn from client memory.
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_COLOR_ARRAY);
   glVertexPointer(3, GL_FLOAT, sizeof(Vec3f), mesh.positions.data());
   glColorPointer(3, GL_FLOAT, sizeof(Rgb3f), mesh.colors.data());
   DrawIndexed(GL_LINES, mesh.wireLines);
   DrawIndexed(GL_TRIANGLES, cache.visibleTriangles);
-  DrawIndexed(GL_LINES, mesh.frameLines);
   glDisableClientState(GL_COLOR_ARRAY);
+  Color(state.frameColor);
+  DrawIndexed(GL_LINES, mesh.frameLines);
   glDisableClientState(GL_VERTEX_ARRAY);
 }
 
@@ -241,9 +432,72 @@ void KeepFreedMemory() {
 #endif
 }
 
+PictureKey MakePictureKey(int width, int height, const GridDataSet& set,
+                          const PaletteParams& palette, int pitch, int drawType) {
+  return {state,        width,           height,  &set,  set.size, set.rangeMin,
+          set.rangeMax, set.normDivisor, palette, pitch, drawType};
+}
+
+bool PictureMatches(const PictureKey& key, const GridDataSet& set) {
+  if (!picture.valid || !(picture.key == key)) return false;
+  for (const SurfaceCache& c : caches) {
+    if (c.meshValid && c.meshGeneration == picture.meshGeneration)
+      return c.values.size() == kGridDim * kGridDim &&
+             std::memcmp(c.values.data(), set.values, sizeof set.values) == 0;
+  }
+  return false;
+}
+
+void StorePicture(const PictureKey& key, int width, int height) {
+  picture.rgba.resize(static_cast<size_t>(width) * height * 4);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, picture.rgba.data());
+  picture.key = key;
+  picture.meshGeneration = lastMeshGeneration;
+  picture.valid = true;
+}
+
+// Writes the stored picture over the whole framebuffer, pixel for pixel.
+void ReplayPicture(int width, int height) {
+  glViewport(0, 0, width, height);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glDisable(GL_DEPTH_TEST);
+  glClear(GL_DEPTH_BUFFER_BIT);
+  glRasterPos2f(-1.0f, -1.0f);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glDrawPixels(width, height, GL_RGBA, GL_UNSIGNED_BYTE, picture.rgba.data());
+  glEnable(GL_DEPTH_TEST);
+}
+
+void ReadBackIntoCopyTarget(int width, int height) {
+  if (copyTarget == nullptr) return;
+  ReadPixelsInto(std::min(width, kMaxCopyWidth), std::min(height, kMaxCopyHeight),
+                 copyPixels.data(), *copyTarget);
+}
+
 void DrawFrame(bool immediate, int width, int height, const GridDataSet* set,
                const PaletteParams& palette, int pitch, int drawType) {
   if (QOpenGLContext::currentContext() == nullptr || width <= 0 || height <= 0) return;
+  // A panel's picture is kept; a large one-off picture (a command-line render) is not.
+  const bool cachePicture =
+      !immediate && set != nullptr && set->active &&
+      static_cast<long long>(width) * height <= kMaxCopyWidth * kMaxCopyHeight;
+  PictureKey key;
+  if (cachePicture) {
+    key = MakePictureKey(width, height, *set, palette, pitch, drawType);
+    lastFrameReplayed = PictureMatches(key, *set);
+    if (lastFrameReplayed) {
+      SetPaletteParams(palette);
+      ReplayPicture(width, height);
+      ReadBackIntoCopyTarget(width, height);
+      return;
+    }
+  }
+  lastFrameReplayed = false;
+  lastMeshGeneration = 0;
   KeepFreedMemory();
   glEnable(GL_DEPTH_TEST);
   glEnable(GL_NORMALIZE);
@@ -289,10 +543,8 @@ void DrawFrame(bool immediate, int width, int height, const GridDataSet* set,
     if (state.drawLabel) DrawSegments(ValueLabelSegments(*set, state), state.labelColor);
   }
 
-  if (copyTarget != nullptr) {
-    ReadPixelsInto(std::min(width, kMaxCopyWidth), std::min(height, kMaxCopyHeight),
-                   copyPixels.data(), *copyTarget);
-  }
+  if (cachePicture && lastMeshGeneration != 0) StorePicture(key, width, height);
+  ReadBackIntoCopyTarget(width, height);
 }
 
 }  // namespace
@@ -363,14 +615,24 @@ QImage ReadFramePixels(int width, int height) {
 }
 
 void ReleaseRenderer() {
+  ResetCaches();
   if (QOpenGLContext* context = QOpenGLContext::currentContext()) context->doneCurrent();
-  cache = SurfaceCache{};
+  picture = PictureCache{};
 }
 
 void ResetRenderer() {
+  ResetCaches();
   state = RendererState{};
   copyTarget = nullptr;
-  cache = SurfaceCache{};
+  picture = PictureCache{};
+  bufferObjectsAllowed = true;
+}
+
+bool LastFrameReplayed() { return lastFrameReplayed; }
+
+void SetBufferObjectsAllowed(bool allowed) {
+  for (SurfaceCache& c : caches) DeleteBuffers(c.gpu);
+  bufferObjectsAllowed = allowed;
 }
 
 }  // namespace orvelle

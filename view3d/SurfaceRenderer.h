@@ -38,7 +38,8 @@ const RendererState& CurrentRendererState();
 // Draws one frame of width x height framebuffer pixels in the current OpenGL context: axes,
 // dotted grid, and for an active data set (null: none) the surface of the draw type at the
 // pitch, with its labels. Installs `palette` with SetPaletteParams when a surface is drawn.
-// With a copy target set, reads the finished frame back into it (at most 800 x 600). Leaves
+// With a copy target set, reads the finished frame back into it (at most 800 x 600). The same
+// data in the same view at the same size gives back the stored picture of the last frame. Leaves
 // the context current (the caller presents and releases it). Nothing happens without a context.
 void DrawScene(int width, int height, const GridDataSet* set, const PaletteParams& palette,
                int pitch, int drawType);
@@ -47,6 +48,10 @@ void DrawScene(int width, int height, const GridDataSet* set, const PaletteParam
 // read; kept as the reference that DrawScene's vertex arrays are checked against.
 void DrawSceneImmediate(int width, int height, const GridDataSet* set, const PaletteParams& palette,
                         int pitch, int drawType);
+
+// Whether the last DrawScene with a surface wrote back the stored picture of an identical
+// earlier frame instead of drawing (its time then says nothing about the mesh's cost).
+bool LastFrameReplayed();
 
 // While `target` is set (null clears it), each DrawScene resizes it to the frame it reads back
 // (RGB32, at most 800 x 600) and fills it. The caller owns the image.
@@ -60,7 +65,13 @@ QImage ReadFramePixels(int width, int height);
 // End of the panel's life: makes no context current and frees the cached surface.
 void ReleaseRenderer();
 
-// Test fixtures: the state of program start (all settings zero, no copy target, no cache).
+// Test fixtures: the state of program start (all settings zero, no copy target, no cache,
+// buffer objects allowed).
 void ResetRenderer();
+
+// Whether DrawScene may keep the surface in OpenGL buffer objects where the context has them
+// (on by default). Off, it draws from client-side vertex arrays, as it does in contexts
+// without buffer objects.
+void SetBufferObjectsAllowed(bool allowed);
 
 }  // namespace orvelle

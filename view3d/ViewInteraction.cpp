@@ -40,6 +40,27 @@ ViewBars DragMove(const DragState& drag, int x, int y, ViewBars bars) {
 
 void DragRelease(DragState& drag) { drag = DragState{}; }
 
+double SampledPoints(int extent, int pitch) {
+  const double n = std::max(extent, 0) / std::max(pitch, 1) + 1;
+  return n * n;
+}
+
+void RecordFrameCost(FrameCosts& costs, int extent, int pitch, double ms) {
+  pitch = std::clamp(pitch, 1, kDrawPitchBar.max);
+  costs.ms[pitch] = ms;
+  costs.msPerPoint = ms / SampledPoints(extent, pitch);
+}
+
+int InteractivePitchFor(const FrameCosts& costs, int extent, int pitch, double budgetMs) {
+  pitch = std::clamp(pitch, 1, kDrawPitchBar.max);
+  if (costs.msPerPoint <= 0.0) return pitch;
+  for (int p = pitch; p < kDrawPitchBar.max; ++p) {
+    const double ms = costs.ms[p] > 0.0 ? costs.ms[p] : costs.msPerPoint * SampledPoints(extent, p);
+    if (ms <= budgetMs) return p;
+  }
+  return kDrawPitchBar.max;
+}
+
 float BarToRadians(int tenths) { return static_cast<float>(tenths * std::numbers::pi / 1800.0); }
 
 float BarToRatio(int position) { return static_cast<float>(position * 0.1); }

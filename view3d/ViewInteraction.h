@@ -61,6 +61,24 @@ void DragRelease(DragState& drag);
 float BarToRadians(int tenths);
 float BarToRatio(int position);
 
+// Frame times measured at each draw pitch (index = pitch 1..50; 0 or less: not measured), and
+// the time per sampled grid point of the latest measured frame, for the pitches not measured.
+struct FrameCosts {
+  double ms[51] = {};
+  double msPerPoint = 0.0;
+};
+
+// Grid points a frame at pitch p samples over the extent: (extent / p + 1) squared.
+double SampledPoints(int extent, int pitch);
+
+// Records a drawn frame of `ms` at `pitch` over `extent`.
+void RecordFrameCost(FrameCosts& costs, int extent, int pitch, double ms);
+
+// The finest pitch, not finer than `pitch` (1..50), whose predicted frame fits into `budgetMs`:
+// the measured time at that pitch, or else the time per point times its points. With nothing
+// measured yet, `pitch` itself; when no pitch fits, 50.
+int InteractivePitchFor(const FrameCosts& costs, int extent, int pitch, double budgetMs);
+
 // Read-out of a view value: fixed point with one decimal, '.' whatever the locale ("15.0").
 std::string FormatReadout(double value);
 

@@ -102,6 +102,20 @@ TEST_F(ConditioningTest, FillRefusesSlotsItCannotFillAndSkipsCellsPastTheGrid) {
   EXPECT_EQ(wide.values[301][0], kNoData);
 }
 
+TEST_F(ConditioningTest, OnePitchLatticeCountsItsCompleteCellsUpToTheGridEdge) {
+  GridDataSet& d = Lattice(0, 500, 1, Corner);
+  d.values[200][300] = kNoData;  // four cells lose a corner
+  d.values[500][500] = kNoData;  // the last cell loses its far corner
+  d.values[0][7] = kNoData;      // two cells on the first column
+  EXPECT_EQ(FillGaps(d), 500 * 500 - 7);
+  EXPECT_EQ(d.values[200][300], kNoData);
+  EXPECT_EQ(d.pointCount, 501 * 501 - 3);
+
+  d.values[200][300] = d.values[500][500] = d.values[0][7] = 1.0;
+  d.size = 10;  // the size bounds the cell origins, the neighbours beyond it still count
+  EXPECT_EQ(FillGaps(d), 11 * 11);
+}
+
 // A grid with one valid centre worth `centre` and zeros at the given offsets.
 TEST_F(ConditioningTest, DiscHoldsThePointsWithinTheRadius) {
   GridDataSet& d = sets[0];

@@ -1,6 +1,7 @@
 // The 3D view's pictures read back from a real OpenGL context: the empty start-up view, surface
 // colours and heights, wire and plane drawing, the circular data region with its walls,
-// mirrored labels, the copy size rule, and that the cached vertex arrays draw exactly what the
+// mirrored labels, the copy size rule, and that the cached vertex arrays (from buffer objects
+// or client memory, in any context) and a replayed picture show exactly what the
 // vertex-by-vertex drawing draws.
 #include <gtest/gtest.h>
 
@@ -186,6 +187,47 @@ TEST_F(SurfaceViewTest, VertexArraysDrawTheSamePictureAsVertexByVertexDrawing) {
   SetViewAngles(BarToRadians(420), BarToRadians(1300));
   SetRatioZoom(8.0f, 450.0f);
   EXPECT_TRUE(Draw(set.get(), 2) == Draw(set.get(), 2, kDrawPlane, true));
+  // Client-side arrays, as in a context without buffer objects.
+  SetBufferObjectsAllowed(false);
+  EXPECT_TRUE(Draw(set.get(), 1) == Draw(set.get(), 1, kDrawPlane, true));
+}
+
+TEST_F(SurfaceViewTest, ARedrawOfTheSameViewIsTheSamePictureAndAnyChangeDrawsAnew) {
+  auto set = MakeSurface(100, [](int x, int y) { return std::sin(x * 0.1) + 0.01 * y; });
+  const QImage first = Draw(set.get(), 1);
+  const QImage again = Draw(set.get(), 1);
+  EXPECT_TRUE(LastFrameReplayed());
+  EXPECT_TRUE(again == first);
+  EXPECT_TRUE(first == Draw(set.get(), 1, kDrawPlane, true));
+
+  SetRendererColors(params_.minColor, params_.maxColor, params_.d3AxisColor, 0x203040,
+                    params_.d3FrameColor, params_.d3LabelColor, params_.d3SubColor,
+                    params_.d3SideColor);
+  EXPECT_TRUE(Draw(set.get(), 1) == Draw(set.get(), 1, kDrawPlane, true));
+  SetLabelSize(7);
+  EXPECT_TRUE(Draw(set.get(), 1) == Draw(set.get(), 1, kDrawPlane, true));
+  set->normDivisor = 4.0;  // only the labels change
+  EXPECT_TRUE(Draw(set.get(), 1) == Draw(set.get(), 1, kDrawPlane, true));
+}
+
+TEST_F(SurfaceViewTest, EachContextDrawsFromBuffersOfItsOwn) {
+  auto set = MakeSurface(100, [](int x, int y) { return 0.03 * x * y; });
+  OffscreenSurfaceRenderer other;
+  std::string error;
+  ASSERT_TRUE(other.Open(377, 205, error)) << error;
+  auto drawIn = [&](OffscreenSurfaceRenderer& r, bool immediate) {
+    return r.Render([&](int w, int h) {
+      if (immediate)
+        DrawSceneImmediate(w, h, set.get(), params_.colormapPalette, 2, kDrawPlane);
+      else
+        DrawScene(w, h, set.get(), params_.colormapPalette, 2, kDrawPlane);
+    });
+  };
+  EXPECT_TRUE(drawIn(renderer_, false) == drawIn(renderer_, true));
+  SetViewAngles(BarToRadians(300), BarToRadians(-400));  // a new view: nothing to replay
+  EXPECT_TRUE(drawIn(other, false) == drawIn(other, true));
+  SetViewAngles(BarToRadians(450), BarToRadians(200));
+  EXPECT_TRUE(drawIn(renderer_, false) == drawIn(renderer_, true));
 }
 
 TEST_F(SurfaceViewTest, ChangedDataIsNeverShownStale) {

@@ -1,19 +1,23 @@
 // The main window with its OpenGL panel: the panel in its place with the hidden view bars, a
 // loaded example drawn as a surface, drags on the panel moving the read-outs and the picture,
 // the option controls redrawing (and not while settings are applied), the one-shot timer after
-// a repaint, colour picks reaching the renderer, and the copy's size rule.
+// a repaint, colour picks reaching the renderer, the copy's size rule, and coarse frames during
+// a drag of the full grid with the exact picture after it.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
+#include <cmath>
 #include <functional>
 
 #include "app/Main.h"
@@ -194,6 +198,33 @@ TEST_F(Window3DTest, AnEditedPaletteStaysOnTheColourMapThroughLaterRefreshes) {
   window->RefreshViews();
   window->RefreshViews();
   EXPECT_EQ(Find<ImageBox>("Img_ColorMap")->Picture(), edited);
+}
+
+TEST_F(Window3DTest, ADragOfTheFullGridDrawsCoarseFramesAndTheExactPictureWhenItEnds) {
+  GridDataSet& d = window->DataSets()[0];
+  d.active = 1;
+  d.name = "Dense";
+  d.size = d.maxX = d.maxY = 500;
+  d.pitchX = d.pitchY = 1;
+  for (int x = 0; x <= 500; ++x)
+    for (int y = 0; y <= 500; ++y) d.values[x][y] = std::sin(x * 0.03) * std::cos(y * 0.02);
+  ComputeStatistics(d);
+  window->FillTypeList(Find<QComboBox>("Cmb_DataType"), window->DataSets(), 1);
+  window->SelectDataType(0);
+  Find<QSlider>("Tkb_3D_DrawPitch")->setValue(1);
+  QSignalSpy coarse(panel, &Surface3DWidget::coarseFrameDrawn);
+
+  QTest::mousePress(panel, Qt::LeftButton, Qt::NoModifier, {100, 100});
+  for (int x = 104; x <= 120; x += 4) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(x, 100), panel->mapToGlobal(QPointF(x, 100)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(panel, &move);
+  }
+  if (!panel->ShowsCoarseFrame()) GTEST_SKIP() << "the exact frames fit the drag budget here";
+  EXPECT_GT(panel->InteractivePitch(), 1);
+  EXPECT_GE(coarse.count(), 1);
+  QTest::mouseRelease(panel, Qt::LeftButton, Qt::NoModifier, {120, 100});
+  EXPECT_FALSE(panel->ShowsCoarseFrame());  // the release drew the exact picture at once
 }
 
 TEST_F(Window3DTest, OptionControlsRedrawAtOnceExceptWhileSettingsAreApplied) {
