@@ -26,7 +26,7 @@ bool ToPair(const std::string& text, char sep, int& a, int& b) {
 }  // namespace
 
 const char* CliUsage() {
-  return "usage: orvelle-cli info|grid|render|roi FILE [options]\n"
+  return "usage: orvelle-cli info|grid|render|roi|report FILE [options]\n"
          "\n"
          "  orvelle-cli info   FILE [options]                 data types and statistics as JSON\n"
          "  orvelle-cli grid   FILE [--type N] -o OUT.csv     valid points as x,y,value\n"
@@ -34,6 +34,13 @@ const char* CliUsage() {
          "                     [--size WxH] -o OUT.png        a view's picture as PNG\n"
          "  orvelle-cli roi    FILE --roi1 X,Y [--roi2 X,Y] [-o OUT.csv]\n"
          "                                                    ROI table, comma separated\n"
+         "  orvelle-cli report FILE... -o DIR [--jobs N] [--type N | --all-types]\n"
+         "                     [--roi1 X,Y] [--roi2 X,Y] [--page a4|letter] [--quiet]\n"
+         "  orvelle-cli report --watch INDIR -o DIR [--settle S] [the same options]\n"
+         "                                                    a whole measurement run: per file\n"
+         "                     DIR/<stem>/ with the four views as PNG (<view>-<type>.png),\n"
+         "                     info.json and with ROIs roi-<type>.csv; DIR/summary.csv (a row\n"
+         "                     per file and data type) and DIR/report.pdf\n"
          "\n"
          "FILE is a THK data file, or - for THK clipboard text on standard input.\n"
          "The data are conditioned as the window does when it opens a file.\n"
@@ -51,8 +58,18 @@ const char* CliUsage() {
          "  -o PATH             output file; - writes to standard output\n"
          "  -h, --help          this text\n"
          "\n"
+         "Report options:\n"
+         "  --jobs N            worker processes (default: the number of processors)\n"
+         "  --all-types         every data type of each file instead of the --type one\n"
+         "  --page a4|letter    paper size of report.pdf (default a4)\n"
+         "  --quiet             no progress on standard error (failures are still told)\n"
+         "  --watch INDIR       keep running and report every .thk file that appears or\n"
+         "                      changes in INDIR once it is complete; stop with Ctrl+C\n"
+         "  --settle S          a watched file is complete when its size and time have not\n"
+         "                      changed for S seconds (default 1)\n"
+         "\n"
          "Exit status: 0 success, 1 the operation failed (the message is on standard error),\n"
-         "2 usage error.\n";
+         "2 usage error; report: 1 when any file failed, 130 after Ctrl+C.\n";
 }
 
 bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, bool& help,
