@@ -363,6 +363,11 @@ class ReportRun {
       if (options_.allTypes && r.slot) where += " (type " + std::to_string(*r.slot) + ")";
       progress_.Failure(where + ": " + r.status);
     }
+    if (e.Failed()) {
+      // A file that gave nothing leaves no empty folder behind.
+      std::error_code ignored;
+      fs::remove(fs::path(options_.outDir) / e.stem, ignored);
+    }
     progress_.FileDone(e.file, e.Failed());
     const auto w = watched_.find(e.file);
     if (w != watched_.end()) w->second.inFlight = false;

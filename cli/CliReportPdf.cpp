@@ -123,7 +123,7 @@ void DrawTypePage(QPainter& painter, PageFlow& flow, const ReportEntry& entry, c
                   const ReportOptions& options) {
   flow.Text(FileText(entry.file), TextFont(14, true), 4);
   flow.Text(TypeTitle(row), TextFont(11), 4);
-  const bool surfaceOn = !entry.note.empty();
+  const bool surfaceMissing = !entry.note.empty();
   flow.Y() += 8;
 
   const ReportViewSizes sizes = PageViewSizes(options.letter);
@@ -146,8 +146,8 @@ void DrawTypePage(QPainter& painter, PageFlow& flow, const ReportEntry& entry, c
            QRect(left, y, sizes.lineGraph.width(), captionHeight + sizes.lineGraph.height()),
            QStringLiteral("Line graph"), picture("linegraph"), {});
   DrawView(painter, QRect(right, y, sizes.surface.width(), captionHeight + sizes.surface.height()),
-           QStringLiteral("3D view"), surfaceOn ? QImage() : picture("3d"),
-           surfaceOn ? QString::fromStdString(entry.note) : QString());
+           QStringLiteral("3D view"), surfaceMissing ? QImage() : picture("3d"),
+           surfaceMissing ? QString::fromStdString(entry.note) : QString());
   y += bottom + 24;
 
   std::vector<QStringList> figures;
@@ -178,7 +178,7 @@ void DrawTypePage(QPainter& painter, PageFlow& flow, const ReportEntry& entry, c
 QString OptionsText(const ReportOptions& options) {
   QStringList words;
   for (const std::string& w : options.passOn) words << FileText(w);
-  if (!options.letter) words << QStringLiteral("(A4 pages)");
+  if (!options.letter) words << QStringLiteral("--page a4");
   return words.join(QLatin1Char(' '));
 }
 

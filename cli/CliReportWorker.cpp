@@ -161,15 +161,18 @@ bool WriteRoiTable(Job& job, const ViewerParams& base, const GridDataSet* sets, 
   return true;
 }
 
-// The four views of one data type: the PNGs `render` writes, and the page pictures.
+// The four views of one data type: the PNGs `render` writes, and the page pictures. `render`
+// draws the colour map and the contour without a GUI application, which shows in the PNG's
+// resolution field, so those two come first (`withApplication` false), the rest after.
 bool DrawViews(Job& job, const ViewerParams& params, GridDataSet* sets, int count, int type,
-               bool& openGl, std::string& note, ReportRow& row) {
+               bool withApplication, bool& openGl, std::string& note, ReportRow& row) {
   const ReportViewSizes sizes = PageViewSizes(job.options.letter);
   const std::string scratch = job.stage + "-scratch.png";
   for (int v = 0; v < 4; ++v) {
     const bool surface = v == 3;
     if (surface && !openGl) continue;
     for (const bool page : {false, true}) {
+      if ((!page && v < 2) == withApplication) continue;
       CliOptions o = job.options.cli;
       o.file = job.file;
       o.type = type;
@@ -237,7 +240,6 @@ int RunReportWorker(const std::vector<std::string>& args) {
   const CliOptions& options = job.options.cli;
   if (!job.options.allTypes) rows[0].slot = options.type;
 
-  const auto app = StartGuiApplication(true);
   ViewerParams params;
   auto sets = MakeDataSets();
   CliOptions loadOptions = options;
@@ -284,10 +286,15 @@ int RunReportWorker(const std::vector<std::string>& args) {
     row.name = sets[t].name;
     row.status = fileStatus;
     FillFigures(row, sets[t]);
-    if (row.Ok() && DrawViews(job, params, sets.get(), count, t, openGl, note, row) && roi) {
-      WriteRoiTable(job, params, sets.get(), t, row);
-    }
+    if (row.Ok()) DrawViews(job, params, sets.get(), count, t, false, openGl, note, row);
     rows.push_back(std::move(row));
+  }
+  const auto app = StartGuiApplication(true);
+  for (ReportRow& row : rows) {
+    if (row.Ok() && DrawViews(job, params, sets.get(), count, *row.slot, true, openGl, note, row) &&
+        roi) {
+      WriteRoiTable(job, params, sets.get(), *row.slot, row);
+    }
   }
   return Finish(job, rows, note);
 }
