@@ -4,6 +4,7 @@
 // final name whole or not at all.
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <charconv>
@@ -222,6 +223,10 @@ int Finish(const Job& job, const std::vector<ReportRow>& rows, const std::string
 
 int RunReportWorker(const std::vector<std::string>& args) {
   if (args.size() < 3) return 2;
+  // A coordinator that was killed outright takes its workers with it.
+  const pid_t coordinator = ::getppid();
+  ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+  if (::getppid() != coordinator) return 1;
   Job job;
   job.stage = args[0];
   job.subdir = args[1];

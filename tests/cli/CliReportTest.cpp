@@ -215,6 +215,8 @@ TEST(CliReport, WatchReportsAFileWrittenInPiecesOnceComplete) {
   const std::string out = dir.File("out");
   BackgroundRun run({"report", "--watch", dir.File("in"), "-o", out, "--settle", "1"},
                     dir.File("err"));
+  // The watcher is looking once it has written its empty summary.
+  ASSERT_TRUE(WaitFor([&] { return fs::exists(out + "/summary.csv"); }, 60));
   const std::string data = ReadFile(ExamplePath("volcano_pitch5.thk"));
   {
     // A prefix of the file is a valid THK file with fewer points: reporting it early shows.
@@ -236,6 +238,8 @@ TEST(CliReport, WatchReportsAFileWrittenInPiecesOnceComplete) {
   EXPECT_NE(summary.find(dir.File("in/part.thk") + ",0,Elevation_m,ok,430,5,5,129731,"),
             std::string::npos)
       << summary;
+  EXPECT_EQ(ReadFile(dir.File("err")),
+            "report: 1 " + dir.File("in/part.thk") + " ok\nreport: stopped after 1 file(s)\n");
   const std::string pages = PdfInfo(out + "/report.pdf", "Pages:");
   if (!pages.empty()) {
     EXPECT_EQ(pages, "2");
