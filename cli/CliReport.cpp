@@ -255,6 +255,7 @@ class ReportRun {
     }
     if (stopSignal != 0) return Stop(128 + stopSignal);
     if (!WriteOutputs()) return Stop(1);
+    if (stopSignal != 0) return Stop(128 + stopSignal);  // the outputs are whole all the same
     progress_.Finish();
     return progress_.Failed() > 0 ? 1 : 0;
   }

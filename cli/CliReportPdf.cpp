@@ -236,8 +236,8 @@ std::string ReportPdf(const std::vector<ReportEntry>& entries, const ReportOptio
           if (r.Ok()) continue;
           QString line = FileText(e.file);
           if (r.slot) line += QStringLiteral(" (type %1)").arg(*r.slot);
-          flow.Text(line + QStringLiteral(": ") + QString::fromStdString(ReportNameText(r.status)),
-                    TextFont(10), 6);
+          flow.Text(line + QStringLiteral(": ") + QString::fromStdString(r.status), TextFont(10),
+                    6);
         }
       }
     }

@@ -134,8 +134,10 @@ TEST(CliReport, GoodAndBadFilesTogether) {
       EXPECT_TRUE(drawn) << view;
     }
     if (!drawn) continue;
+    // The OpenGL drivers keep memory to the end, which the leak checker would count.
     const CliResult render =
-        RunCliProcess({"render", good, "--view", view, "-o", dir.File("v.png")});
+        RunCliProcess({"render", good, "--view", view, "-o", dir.File("v.png")}, "",
+                      {"ASAN_OPTIONS=detect_leaks=0"});
     ASSERT_EQ(render.status, 0) << render.err;
     EXPECT_EQ(ReadFile(sub + view + "-0.png"), ReadFile(dir.File("v.png"))) << view;
   }
