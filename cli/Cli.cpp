@@ -57,7 +57,7 @@ bool CloseOutput(std::FILE* f, const std::string& path) {
 
 int RunCli(const std::vector<std::string>& args) {
   if (!args.empty() && args[0] == "report") return RunReport({args.begin() + 1, args.end()});
-  if (!args.empty() && args[0] == "__report-worker") {
+  if (!args.empty() && args[0] == kReportWorkerCommand) {
     return RunReportWorker({args.begin() + 1, args.end()});
   }
   CliOptions options;

@@ -41,7 +41,6 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-constexpr const char* kWorkerCommand = "__report-worker";
 constexpr auto kPollInterval = std::chrono::milliseconds(20);
 constexpr double kScanInterval = 0.25;  // seconds between looks into a watched folder
 
@@ -280,7 +279,7 @@ class ReportRun {
       Fail(index, "Folder create error. -> " + subdir);
       return;
     }
-    std::vector<std::string> args = {self_, kWorkerCommand, stage, subdir, e.file};
+    std::vector<std::string> args = {self_, kReportWorkerCommand, stage, subdir, e.file};
     args.insert(args.end(), options_.passOn.begin(), options_.passOn.end());
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());

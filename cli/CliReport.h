@@ -37,6 +37,9 @@ bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& opt
 // any failed, 2 on a usage error, 130 after Ctrl+C (143 after SIGTERM).
 int RunReport(const std::vector<std::string>& args);
 
+// The first argument by which the report starts its worker processes (not a user command).
+inline constexpr const char* kReportWorkerCommand = "__report-worker";
+
 // One worker job: args are STAGE SUBDIR FILE followed by ReportOptions::passOn. Writes the
 // file's outputs into SUBDIR, the page pictures as STAGE-<slot>-<view>.png and the findings as
 // STAGE.result. Returns 0, or 1 when anything failed (the reason is in the findings).
