@@ -1,7 +1,9 @@
 // orvelle-cli report over a run of 501 x 501 files with nine data types (generated into a
 // temporary folder at start), with one worker process against two: prints both wall times and
 // how many times as fast two jobs are. ORVELLE_REPORT_BENCH_FILES sets the number of files
-// (default 24). Run it under xvfb-run to include the 3D views.
+// (default 24). Run it under xvfb-run to include the 3D views; on a shared machine repeat it
+// with the two job counts interleaved (--benchmark_repetitions=5
+// --benchmark_enable_random_interleaving=true) and read the medians.
 #include <benchmark/benchmark.h>
 #include <sys/wait.h>
 #include <unistd.h>
