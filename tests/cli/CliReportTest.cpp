@@ -215,7 +215,7 @@ TEST(CliReport, WatchReportsAFileWrittenInPiecesOnceComplete) {
   test::TempDir dir;
   fs::create_directory(dir.File("in"));
   const std::string out = dir.File("out");
-  BackgroundRun run({"report", "--watch", dir.File("in"), "-o", out, "--settle", "1"},
+  BackgroundRun run({"report", "--watch", dir.File("in"), "-o", out, "--settle", "2"},
                     dir.File("err"));
   // The watcher is looking once it has written its empty summary.
   ASSERT_TRUE(WaitFor([&] { return fs::exists(out + "/summary.csv"); }, 60));
@@ -225,7 +225,7 @@ TEST(CliReport, WatchReportsAFileWrittenInPiecesOnceComplete) {
     std::ofstream f(dir.File("in/part.thk"), std::ios::binary);
     for (size_t piece = 0, n = data.size() / 3 + 1; piece * n < data.size(); ++piece) {
       f << data.substr(piece * n, n) << std::flush;
-      std::this_thread::sleep_for(std::chrono::milliseconds(400));
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
     }
   }
   const auto rows = [&] {
