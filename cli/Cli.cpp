@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cli/CliReport.h"
 #include "data/Message.h"
 #include "data/NumberText.h"
 #include "data/ThkFormat.h"
@@ -55,6 +56,10 @@ bool CloseOutput(std::FILE* f, const std::string& path) {
 }
 
 int RunCli(const std::vector<std::string>& args) {
+  if (!args.empty() && args[0] == "report") return RunReport({args.begin() + 1, args.end()});
+  if (!args.empty() && args[0] == kReportWorkerCommand) {
+    return RunReportWorker({args.begin() + 1, args.end()});
+  }
   CliOptions options;
   bool help = false;
   std::string error;

@@ -26,7 +26,7 @@ bool ToPair(const std::string& text, char sep, int& a, int& b) {
 }  // namespace
 
 const char* CliUsage() {
-  return "usage: orvelle-cli info|grid|render|roi FILE [options]\n"
+  return "usage: orvelle-cli info|grid|render|roi|report FILE [options]\n"
          "\n"
          "  orvelle-cli info   FILE [options]                 data types and statistics as JSON\n"
          "  orvelle-cli grid   FILE [--type N] -o OUT.csv     valid points as x,y,value\n"
@@ -34,8 +34,17 @@ const char* CliUsage() {
          "                     [--size WxH] -o OUT.png        a view's picture as PNG\n"
          "  orvelle-cli roi    FILE --roi1 X,Y [--roi2 X,Y] [-o OUT.csv]\n"
          "                                                    ROI table, comma separated\n"
+         "  orvelle-cli report FILE... -o DIR [--jobs N] [--type N | --all-types]\n"
+         "                     [--roi1 X,Y] [--roi2 X,Y] [--page a4|letter] [--quiet]\n"
+         "                                                    a whole run: each file's views,\n"
+         "                                                    info and ROI table in DIR/<stem>/,\n"
+         "                                                    DIR/summary.csv, DIR/report.pdf\n"
+         "  orvelle-cli report --watch INDIR -o DIR [--settle S] [the same options]\n"
+         "                                                    the same for each .thk file that\n"
+         "                                                    is written into INDIR, until Ctrl+C\n"
          "\n"
-         "FILE is a THK data file, or - for THK clipboard text on standard input.\n"
+         "FILE is a THK data file, or - for THK clipboard text on standard input (not for\n"
+         "report).\n"
          "The data are conditioned as the window does when it opens a file.\n"
          "\n"
          "Options:\n"
@@ -48,12 +57,23 @@ const char* CliUsage() {
          "                      table\n"
          "  --type N            data type to use, 0-based (default 0)\n"
          "  --roi-type circle|square, --roi-size N, --roi-digits D\n"
-         "  -o PATH             output file; - writes to standard output\n"
+         "  -o PATH             output file; - writes to standard output (report: the output\n"
+         "                      folder, created when missing)\n"
          "  -h, --help          this text\n"
          "  --version           the program's version\n"
          "\n"
+         "Report options:\n"
+         "  --jobs N            worker processes (default: the number of processors)\n"
+         "  --all-types         every data type of each file instead of the --type one\n"
+         "  --page a4|letter    paper size of report.pdf (default a4)\n"
+         "  --quiet             no progress on standard error (failures are still told)\n"
+         "  --watch INDIR       keep running and report every .thk file that appears or\n"
+         "                      changes in INDIR once it is complete; stop with Ctrl+C\n"
+         "  --settle S          a watched file is complete when its size and time have not\n"
+         "                      changed for S seconds (default 1)\n"
+         "\n"
          "Exit status: 0 success, 1 the operation failed (the message is on standard error),\n"
-         "2 usage error.\n";
+         "2 usage error; report: 1 when any file failed, 130 after Ctrl+C.\n";
 }
 
 const char* CliVersion() { return "orvelle-cli " ORVELLE_VERSION "\n"; }

@@ -6,7 +6,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libqt6opengl6-dev libglu1-mesa-dev libgl1-mesa-dri
   xvfb xauth fonts-ipafont-gothic fonts-liberation2 locales
-  dpkg-dev file lintian appstream desktop-file-utils shared-mime-info man-db bash-completion
+  dpkg-dev file lintian appstream desktop-file-utils shared-mime-info man-db bash-completion poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,147 @@
+// Command line of orvelle-cli report: its own options, and the pipeline and ROI options of the
+// other commands checked by the very parser those commands use.
+#include <unistd.h>
+
+#include <charconv>
+#include <thread>
+
+#include "cli/CliReport.h"
+
+namespace orvelle::cli {
+namespace {
+
+constexpr int kMaxJobs = 256;
+constexpr int kColorMapSide = 301;
+
+bool TakesValue(const std::string& name) {
+  static const char* const kNames[] = {"--type",     "--roi1",      "--roi2",      "--settings",
+                                       "--spline",   "--filter",    "--normalize", "--roi-type",
+                                       "--roi-size", "--roi-digits"};
+  for (const char* n : kNames) {
+    if (name == n) return true;
+  }
+  return false;
+}
+
+int DefaultJobs() {
+  const long n = ::sysconf(_SC_NPROCESSORS_ONLN);
+  if (n >= 1) return static_cast<int>(std::min<long>(n, kMaxJobs));
+  return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+}  // namespace
+
+bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& o, bool& help,
+                        std::string& error) {
+  help = false;
+  o.jobs = DefaultJobs();
+  bool typeGiven = false;
+  bool outGiven = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string arg = args[i];
+    if (arg == "-h" || arg == "--help") {
+      help = true;
+      return true;
+    }
+    if (arg.empty() || arg[0] != '-' || arg == "-") {
+      if (arg == "-") return error = "report reads files, not standard input", false;
+      o.files.push_back(arg);
+      continue;
+    }
+    std::string value;
+    bool inlineValue = false;
+    if (const size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+      value = arg.substr(eq + 1);
+      arg = arg.substr(0, eq);
+      inlineValue = true;
+    }
+    const bool flag = arg == "--all-types" || arg == "--quiet" || arg == "--no-fill";
+    if (flag) {
+      if (inlineValue) return error = arg + " takes no value", false;
+      if (arg == "--all-types") {
+        o.allTypes = true;
+        o.passOn.push_back(arg);
+      } else if (arg == "--quiet") {
+        o.quiet = true;
+      } else {
+        o.passOn.push_back(arg);
+      }
+      continue;
+    }
+    const bool own = arg == "-o" || arg == "--output" || arg == "--jobs" || arg == "--page" ||
+                     arg == "--watch" || arg == "--settle";
+    if (!own && !TakesValue(arg)) {
+      if (arg == "--view" || arg == "--size")
+        return error = arg + " is not an option of report", false;
+      return error = "unknown option " + arg, false;
+    }
+    if (!inlineValue) {
+      if (i + 1 >= args.size()) return error = arg + " needs a value", false;
+      value = args[++i];
+    }
+    const std::string bad = "invalid value for " + arg + ": '" + value + "'";
+    if (arg == "-o" || arg == "--output") {
+      if (value.empty()) return error = bad, false;
+      o.outDir = value;
+      outGiven = true;
+    } else if (arg == "--jobs") {
+      int n = 0;
+      const char* end = value.data() + value.size();
+      const auto r = std::from_chars(value.data(), end, n);
+      if (r.ec != std::errc() || r.ptr != end || n < 1 || n > kMaxJobs)
+        return error = bad + " (1.." + std::to_string(kMaxJobs) + ")", false;
+      o.jobs = n;
+    } else if (arg == "--page") {
+      if (value != "a4" && value != "letter") return error = bad + " (a4 or letter)", false;
+      o.letter = value == "letter";
+      o.passOn.push_back("--page");
+      o.passOn.push_back(value);
+    } else if (arg == "--watch") {
+      if (value.empty()) return error = bad, false;
+      o.watchDir = value;
+    } else if (arg == "--settle") {
+      double s = 0;
+      const char* end = value.data() + value.size();
+      const auto r = std::from_chars(value.data(), end, s);
+      if (value.empty() || r.ec != std::errc() || r.ptr != end || !(s >= 0 && s <= 3600))
+        return error = bad + " (0..3600 seconds)", false;
+      o.settleSeconds = s;
+    } else {
+      typeGiven = typeGiven || arg == "--type";
+      o.passOn.push_back(arg);
+      o.passOn.push_back(value);
+    }
+  }
+
+  // The shared options are checked, and read, by the parser of the other commands.
+  std::vector<std::string> shared = {"info", "report"};
+  for (size_t i = 0; i < o.passOn.size(); ++i) {
+    if (o.passOn[i] == "--all-types") continue;
+    if (o.passOn[i] == "--page") {
+      ++i;
+      continue;
+    }
+    shared.push_back(o.passOn[i]);
+  }
+  bool sharedHelp = false;
+  if (!ParseCliOptions(shared, o.cli, sharedHelp, error)) return false;
+  o.cli.command = "report";
+
+  if (typeGiven && o.allTypes) return error = "--type and --all-types exclude each other", false;
+  if (!outGiven) return error = "report needs -o DIR", false;
+  if (o.watchDir && !o.files.empty())
+    return error = "report --watch takes a folder, not FILE arguments", false;
+  if (!o.watchDir && o.files.empty()) return error = "report needs a FILE or --watch INDIR", false;
+  const std::optional<PixelPoint> points[2] = {o.cli.roi1, o.cli.roi2};
+  for (int k = 0; k < 2; ++k) {
+    const auto& p = points[k];
+    if (p && (p->x < 0 || p->y < 0 || p->x >= kColorMapSide || p->y >= kColorMapSide)) {
+      return error = "--roi" + std::to_string(k + 1) +
+                     " must be a pixel of the 301 x 301 colour map (0..300 each)",
+             false;
+    }
+  }
+  return true;
+}
+
+}  // namespace orvelle::cli

@@ -1,0 +1,259 @@
+// report.pdf: a first page with the run's date, counts, options and failures, then a page per
+// file and data type with its four views, drawn 1:1 at the page resolution, and its figures.
+#include <QBuffer>
+#include <QByteArray>
+#include <QDateTime>
+#include <QFile>
+#include <QFont>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <cmath>
+
+#include "cli/CliReport.h"
+#include "data/Message.h"
+#include "data/NameText.h"
+#include "views2d/LineGraph.h"
+
+namespace orvelle::cli {
+namespace {
+
+constexpr double kMarginMm = 15.0;
+constexpr int kColumnGap = 30;
+constexpr int kSurfaceWidth = 377;  // the 3D panel
+constexpr int kSurfaceHeight = 205;
+
+int Margin() { return static_cast<int>(std::lround(kMarginMm / 25.4 * kReportDpi)); }
+
+QPageSize PageSize(bool letter) { return QPageSize(letter ? QPageSize::Letter : QPageSize::A4); }
+
+QFont TextFont(double points, bool bold = false) {
+  QFont font(QStringLiteral("Arial"));
+  font.setPointSizeF(points);
+  font.setBold(bold);
+  return font;
+}
+
+QString FileText(const std::string& path) {
+  return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+QString NameQText(const std::string& bytes) { return QString::fromStdString(NameText(bytes)); }
+
+QString TypeTitle(const ReportRow& row) {
+  if (!row.slot) return {};
+  return QStringLiteral("Data type %1: %2").arg(*row.slot).arg(NameQText(row.name));
+}
+
+// Lays text out down a page and starts a new page when the next block does not fit.
+class PageFlow {
+ public:
+  PageFlow(QPdfWriter& writer, QPainter& painter)
+      : writer_(writer), painter_(painter), top_(Margin()), y_(Margin()) {}
+
+  int Width() const { return writer_.width() - 2 * Margin(); }
+  int Bottom() const { return writer_.height() - Margin(); }
+  int& Y() { return y_; }
+
+  void Text(const QString& text, const QFont& font, int spaceAfter = 8) {
+    painter_.setFont(font);
+    const QRect box(Margin(), 0, Width(), Bottom());
+    const QRect needed = painter_.boundingRect(box, Qt::TextWordWrap, text);
+    if (y_ + needed.height() > Bottom() && y_ > top_) NewPage();
+    painter_.drawText(QRect(Margin(), y_, Width(), needed.height()), Qt::TextWordWrap, text);
+    y_ += needed.height() + spaceAfter;
+  }
+
+  void NewPage() {
+    writer_.newPage();
+    y_ = top_;
+  }
+
+ private:
+  QPdfWriter& writer_;
+  QPainter& painter_;
+  int top_;
+  int y_;
+};
+
+void DrawView(QPainter& painter, const QRect& cell, const QString& caption, const QImage& image,
+              const QString& missing) {
+  painter.setFont(TextFont(9, true));
+  const int captionHeight = QFontMetrics(painter.font(), painter.device()).height();
+  painter.drawText(QRect(cell.left(), cell.top(), cell.width(), captionHeight), Qt::AlignLeft,
+                   caption);
+  const QRect area(cell.left(), cell.top() + captionHeight + 4, cell.width(),
+                   cell.height() - captionHeight - 4);
+  if (!image.isNull()) {
+    // Drawn at its own pixel size: the picture was rendered for this place.
+    painter.drawImage(area.topLeft(), image);
+    return;
+  }
+  painter.setPen(QPen(Qt::gray, 1, Qt::DashLine));
+  painter.drawRect(area.adjusted(0, 0, -1, -1));
+  painter.setPen(Qt::black);
+  painter.setFont(TextFont(9));
+  painter.drawText(area.adjusted(12, 12, -12, -12), Qt::AlignCenter | Qt::TextWordWrap, missing);
+}
+
+// Name/value table; returns its height.
+int DrawTable(QPainter& painter, QPoint at, const std::vector<QStringList>& rows,
+              const std::vector<int>& widths) {
+  painter.setFont(TextFont(9));
+  const int line = QFontMetrics(painter.font(), painter.device()).height() + 4;
+  int y = at.y();
+  bool header = true;
+  for (const QStringList& cells : rows) {
+    int x = at.x();
+    for (int c = 0; c < cells.size() && c < static_cast<int>(widths.size()); ++c) {
+      QFont font = TextFont(9, header && rows.size() > 1 && widths.size() > 2);
+      if (c == 0 && widths.size() == 2) font.setBold(true);
+      painter.setFont(font);
+      painter.drawText(QRect(x, y, widths[c], line), Qt::AlignLeft | Qt::AlignVCenter, cells[c]);
+      x += widths[c];
+    }
+    header = false;
+    y += line;
+  }
+  return y - at.y();
+}
+
+void DrawTypePage(QPainter& painter, PageFlow& flow, const ReportEntry& entry, const ReportRow& row,
+                  const ReportOptions& options) {
+  flow.Text(FileText(entry.file), TextFont(14, true), 4);
+  flow.Text(TypeTitle(row), TextFont(11), 4);
+  const bool surfaceMissing = !entry.note.empty();
+  flow.Y() += 8;
+
+  const ReportViewSizes sizes = PageViewSizes(options.letter);
+  const int captionHeight = QFontMetrics(TextFont(9, true), painter.device()).height() + 4;
+  const std::string base = entry.stage + "-" + std::to_string(*row.slot) + "-";
+  const auto picture = [&](const char* view) {
+    return QImage(QString::fromStdString(base + view + ".png"));
+  };
+  const int left = Margin();
+  const int right = Margin() + sizes.colormap.width() + kColumnGap;
+  int y = flow.Y();
+  const int top = captionHeight + sizes.colormap.height();
+  DrawView(painter, QRect(left, y, sizes.colormap.width(), top), QStringLiteral("Colour map"),
+           picture("colormap"), {});
+  DrawView(painter, QRect(right, y, sizes.contour.width(), top), QStringLiteral("Contour map"),
+           picture("contour"), {});
+  y += top + 20;
+  const int bottom = captionHeight + std::max(sizes.lineGraph.height(), sizes.surface.height());
+  DrawView(painter,
+           QRect(left, y, sizes.lineGraph.width(), captionHeight + sizes.lineGraph.height()),
+           QStringLiteral("Line graph"), picture("linegraph"), {});
+  DrawView(painter, QRect(right, y, sizes.surface.width(), captionHeight + sizes.surface.height()),
+           QStringLiteral("3D view"), surfaceMissing ? QImage() : picture("3d"),
+           surfaceMissing ? QString::fromStdString(entry.note) : QString());
+  y += bottom + 24;
+
+  std::vector<QStringList> figures;
+  for (int i = 0; i < kFigureCount; ++i) {
+    figures.push_back(
+        {QString::fromLatin1(kFigureNames[i]), QString::fromStdString(row.figures[i])});
+  }
+  DrawTable(painter, QPoint(left, y), figures, {180, sizes.colormap.width() - 180});
+
+  const bool roiShown[2] = {options.cli.roi1.has_value(), options.cli.roi2.has_value()};
+  if (roiShown[0] || roiShown[1]) {
+    std::vector<QStringList> roi = {
+        {QString(), QStringLiteral("Min"), QStringLiteral("Max"), QStringLiteral("Mean")}};
+    for (int k = 0; k < 2; ++k) {
+      if (!roiShown[k]) continue;
+      const PixelPoint p = k == 0 ? *options.cli.roi1 : *options.cli.roi2;
+      QStringList cells = {QStringLiteral("ROI%1 (%2,%3)").arg(k + 1).arg(p.x).arg(p.y)};
+      for (const std::string& v : row.roi[k]) {
+        cells << (v.empty() ? QStringLiteral("---.--") : QString::fromStdString(v));
+      }
+      roi.push_back(cells);
+    }
+    const int w = sizes.contour.width();
+    DrawTable(painter, QPoint(right, y), roi, {w * 2 / 5, w / 5, w / 5, w / 5});
+  }
+}
+
+QString OptionsText(const ReportOptions& options) {
+  QStringList words;
+  for (const std::string& w : options.passOn) words << FileText(w);
+  if (!options.letter) words << QStringLiteral("--page a4");
+  return words.join(QLatin1Char(' '));
+}
+
+}  // namespace
+
+ReportViewSizes PageViewSizes(bool letter) {
+  const QSize page = PageSize(letter).sizePixels(kReportDpi);
+  const int cell = (page.width() - 2 * Margin() - kColumnGap) / 2;
+  ReportViewSizes sizes;
+  sizes.colormap = sizes.contour = QSize(cell, cell);
+  sizes.lineGraph = QSize(cell, static_cast<int>(std::lround(static_cast<double>(cell) *
+                                                             kLineGraphHeight / kLineGraphWidth)));
+  sizes.surface = QSize(cell, static_cast<int>(std::lround(static_cast<double>(cell) *
+                                                           kSurfaceHeight / kSurfaceWidth)));
+  return sizes;
+}
+
+std::string ReportPdf(const std::vector<ReportEntry>& entries, const ReportOptions& options) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  {
+    QPdfWriter writer(&buffer);
+    writer.setPageSize(PageSize(options.letter));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    writer.setResolution(kReportDpi);
+    writer.setTitle(QStringLiteral("Orvelle measurement report"));
+    writer.setCreator(QStringLiteral("orvelle-cli"));
+    QPainter painter;
+    if (!painter.begin(&writer)) {
+      ShowMessage("The PDF report could not be drawn.");
+      return {};
+    }
+    PageFlow flow(writer, painter);
+
+    int done = 0, failedFiles = 0;
+    for (const ReportEntry& e : entries) {
+      if (!e.done) continue;
+      ++done;
+      if (e.Failed()) ++failedFiles;
+    }
+    flow.Text(QStringLiteral("Orvelle measurement report"), TextFont(18, true), 16);
+    flow.Text(QStringLiteral("Date: ") +
+                  QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+              TextFont(11));
+    flow.Text(QStringLiteral("Files: %1    Failed: %2").arg(done).arg(failedFiles), TextFont(11));
+    const QString used = OptionsText(options);
+    flow.Text(QStringLiteral("Options: ") + (used.isEmpty() ? QStringLiteral("none") : used),
+              TextFont(11), 24);
+    if (failedFiles > 0) {
+      flow.Text(QStringLiteral("Failed files"), TextFont(12, true));
+      for (const ReportEntry& e : entries) {
+        if (!e.done) continue;
+        for (const ReportRow& r : e.rows) {
+          if (r.Ok()) continue;
+          QString line = FileText(e.file);
+          if (r.slot) line += QStringLiteral(" (type %1)").arg(*r.slot);
+          flow.Text(line + QStringLiteral(": ") + QString::fromStdString(r.status), TextFont(10),
+                    6);
+        }
+      }
+    }
+
+    for (const ReportEntry& e : entries) {
+      if (!e.done) continue;
+      for (const ReportRow& r : e.rows) {
+        if (!r.Ok() || !r.slot) continue;
+        flow.NewPage();
+        DrawTypePage(painter, flow, e, r, options);
+      }
+    }
+    painter.end();
+  }
+  return bytes.toStdString();
+}
+
+}  // namespace orvelle::cli

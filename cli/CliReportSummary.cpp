@@ -1,0 +1,173 @@
+// The report's tables: the findings a worker hands over, and summary.csv.
+#include <cstdio>
+#include <sstream>
+
+#include "cli/CliReport.h"
+#include "data/NameText.h"
+
+namespace orvelle::cli {
+namespace {
+
+// Findings fields are tab-separated; these bytes are written as %XX so that any name or
+// message survives the trip.
+std::string EscapeField(const std::string& s) {
+  std::string out;
+  for (const char c : s) {
+    if (c == '%' || c == '\t' || c == '\n' || c == '\r') {
+      char buf[4];
+      std::snprintf(buf, sizeof buf, "%%%02X", static_cast<unsigned char>(c));
+      out += buf;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool UnescapeField(const std::string& s, std::string& out) {
+  out.clear();
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] != '%') {
+      out += s[i];
+      continue;
+    }
+    const int hi = i + 1 < s.size() ? HexDigit(s[i + 1]) : -1;
+    const int lo = i + 2 < s.size() ? HexDigit(s[i + 2]) : -1;
+    if (hi < 0 || lo < 0) return false;
+    out += static_cast<char>(hi * 16 + lo);
+    i += 2;
+  }
+  return true;
+}
+
+std::vector<std::string> SplitTabs(const std::string& line) {
+  std::vector<std::string> fields;
+  size_t start = 0;
+  for (;;) {
+    const size_t tab = line.find('\t', start);
+    fields.push_back(
+        line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+    if (tab == std::string::npos) return fields;
+    start = tab + 1;
+  }
+}
+
+constexpr size_t kRowFields = 4 + kFigureCount + 6;  // "row", slot, name, status, figures, ROIs
+
+std::string CsvField(const std::string& s) {
+  if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
+  std::string out = "\"";
+  for (const char c : s) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + "\"";
+}
+
+}  // namespace
+
+bool ReportEntry::Failed() const {
+  for (const ReportRow& r : rows) {
+    if (!r.Ok()) return true;
+  }
+  return false;
+}
+
+std::string EncodeFindings(const std::vector<ReportRow>& rows, const std::string& note) {
+  std::string out = "findings\n";
+  if (!note.empty()) out += "note\t" + EscapeField(note) + "\n";
+  for (const ReportRow& r : rows) {
+    out += "row\t" + (r.slot ? std::to_string(*r.slot) : std::string()) + "\t" +
+           EscapeField(r.name) + "\t" + EscapeField(r.status);
+    for (const std::string& f : r.figures) {
+      out += '\t';
+      out += EscapeField(f);
+    }
+    for (const auto& roi : r.roi) {
+      for (const std::string& f : roi) {
+        out += '\t';
+        out += EscapeField(f);
+      }
+    }
+    out += "\n";
+  }
+  return out + "end\n";
+}
+
+bool DecodeFindings(const std::string& text, std::vector<ReportRow>& rows, std::string& note) {
+  rows.clear();
+  note.clear();
+  std::istringstream in(text);
+  std::string line;
+  if (!std::getline(in, line) || line != "findings") return false;
+  while (std::getline(in, line)) {
+    if (line == "end") return true;
+    const std::vector<std::string> f = SplitTabs(line);
+    if (f[0] == "note" && f.size() == 2) {
+      if (!UnescapeField(f[1], note)) return false;
+      continue;
+    }
+    if (f[0] != "row" || f.size() != kRowFields) return false;
+    ReportRow r;
+    if (!f[1].empty()) {
+      int slot = 0;
+      for (const char c : f[1]) {
+        if (c < '0' || c > '9' || slot > 100) return false;
+        slot = slot * 10 + (c - '0');
+      }
+      r.slot = slot;
+    }
+    if (!UnescapeField(f[2], r.name) || !UnescapeField(f[3], r.status)) return false;
+    size_t at = 4;
+    for (std::string& figure : r.figures) {
+      if (!UnescapeField(f[at++], figure)) return false;
+    }
+    for (auto& roi : r.roi) {
+      for (std::string& figure : roi) {
+        if (!UnescapeField(f[at++], figure)) return false;
+      }
+    }
+    rows.push_back(std::move(r));
+  }
+  return false;
+}
+
+std::string SummaryCsv(const std::vector<ReportEntry>& entries, const ReportOptions& options) {
+  const bool roiShown[2] = {options.cli.roi1.has_value(), options.cli.roi2.has_value()};
+  std::string out = "file,slot,name,status";
+  for (const char* name : kFigureNames) out += std::string(",") + name;
+  static constexpr const char* kRoiNames[3] = {"Min", "Max", "Mean"};
+  for (int k = 0; k < 2; ++k) {
+    if (!roiShown[k]) continue;
+    for (const char* n : kRoiNames) out += ",roi" + std::to_string(k + 1) + n;
+  }
+  out += "\n";
+  for (const ReportEntry& e : entries) {
+    if (!e.done) continue;
+    for (const ReportRow& r : e.rows) {
+      out += CsvField(e.file) + "," + (r.slot ? std::to_string(*r.slot) : std::string()) + "," +
+             CsvField(NameText(r.name)) + "," + CsvField(r.status);
+      for (const std::string& f : r.figures) {
+        out += ',';
+        out += CsvField(f);
+      }
+      for (int k = 0; k < 2; ++k) {
+        if (!roiShown[k]) continue;
+        for (const std::string& f : r.roi[k]) {
+          out += ',';
+          out += CsvField(f);
+        }
+      }
+      out += "\n";
+    }
+  }
+  return out;
+}
+
+}  // namespace orvelle::cli

@@ -1,0 +1,307 @@
+// One report job in its own process: a file loaded and conditioned as every command does it,
+// then for each chosen data type the pictures `render` draws, the JSON `info` prints and the
+// table `roi` writes, produced by those commands' own functions. Every output reaches its
+// final name whole or not at all.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <sstream>
+
+#include "cli/Cli.h"
+#include "cli/CliPicture.h"
+#include "cli/CliReport.h"
+#include "data/AtomicFile.h"
+#include "data/Message.h"
+#include "data/ThkFormat.h"
+#include "views2d/FixedText.h"
+#include "views2d/Roi.h"
+
+namespace orvelle::cli {
+namespace {
+
+constexpr int kColorMapSide = 301;
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Ctrl+C or a kill between the temporary file and its rename would leave the temporary file
+// behind, so the two stop signals wait until the write is over.
+bool WriteWhole(const std::string& path, const std::string& bytes) {
+  sigset_t stops, previous;
+  sigemptyset(&stops);
+  sigaddset(&stops, SIGINT);
+  sigaddset(&stops, SIGTERM);
+  sigaddset(&stops, SIGHUP);
+  ::sigprocmask(SIG_BLOCK, &stops, &previous);
+  const bool ok = WriteFileAtomically(path, bytes);
+  ::sigprocmask(SIG_SETMASK, &previous, nullptr);
+  if (!ok) ShowMessage("File write error. -> " + path);
+  return ok;
+}
+
+std::string Number(double v) {
+  char buf[64];
+  const auto r = std::to_chars(buf, buf + sizeof buf, v);
+  return std::string(buf, r.ptr);
+}
+
+// Runs `run` with standard output going to `scratch`, and gives back what it printed.
+int CaptureStandardOutput(const std::string& scratch, const std::function<int()>& run,
+                          std::string& printed) {
+  std::fflush(stdout);
+  const int saved = ::dup(STDOUT_FILENO);
+  const int fd = ::open(scratch.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (saved < 0 || fd < 0) {
+    if (saved >= 0) ::close(saved);
+    if (fd >= 0) ::close(fd);
+    ShowMessage("File open error. -> " + scratch);
+    return 1;
+  }
+  ::dup2(fd, STDOUT_FILENO);
+  ::close(fd);
+  const int status = run();
+  std::fflush(stdout);
+  ::dup2(saved, STDOUT_FILENO);
+  ::close(saved);
+  printed = ReadBytes(scratch);
+  std::remove(scratch.c_str());
+  return status;
+}
+
+struct Job {
+  std::string stage, subdir, file;
+  ReportOptions options;
+  std::vector<std::string> messages;
+
+  // The program's message since `mark`, or `fallback` when none was shown.
+  std::string MessageSince(size_t mark, const std::string& fallback) const {
+    return messages.size() > mark ? messages[mark] : fallback;
+  }
+};
+
+using Renderer = int (*)(const CliContext&);
+struct ViewJob {
+  const char* name;
+  const char* view;
+  Renderer run;
+};
+constexpr ViewJob kViews[4] = {{"colormap", "colormap", RunRender2d},
+                               {"contour", "contour", RunRender2d},
+                               {"linegraph", "linegraph", RunRenderLineGraph},
+                               {"3d", "3d", RunRender3d}};
+
+QSize PrintSize(const ReportViewSizes& sizes, int view) {
+  switch (view) {
+    case 0:
+      return sizes.colormap;
+    case 1:
+      return sizes.contour;
+    case 2:
+      return sizes.lineGraph;
+    default:
+      return sizes.surface;
+  }
+}
+
+void FillFigures(ReportRow& row, const GridDataSet& s) {
+  row.figures = {std::to_string(s.size),   std::to_string(s.pitchX),
+                 std::to_string(s.pitchY), std::to_string(s.pointCount),
+                 Number(s.rangeMin),       Number(s.rangeMax),
+                 Number(s.mean),           Number(s.span),
+                 Number(s.normDivisor)};
+}
+
+// The ROI table of data type `type` as `roi` writes it, and this type's figures for the summary
+// (the table's own digits; empty where the ROI holds no valid point).
+bool WriteRoiTable(Job& job, const ViewerParams& base, const GridDataSet* sets, int type,
+                   ReportRow& row) {
+  const CliOptions& o = job.options.cli;
+  ViewerParams params = base;
+  const std::optional<PixelPoint> points[2] = {o.roi1, o.roi2};
+  for (int k = 0; k < 2; ++k) {
+    if (!points[k]) continue;
+    params.roiCentreX[k] = points[k]->x;
+    params.roiCentreY[k] = points[k]->y;
+    ShowRoi(params, k, true);
+  }
+  const size_t mark = job.messages.size();
+  const std::string text = RoiExportText(params, sets, type, kColorMapSide, kColorMapSide, ',');
+  if (text.empty()) {
+    row.status = job.MessageSince(mark, "ROI area not selected!");
+    return false;
+  }
+  std::string crlf;
+  for (const char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  const std::string path = job.subdir + "/roi-" + std::to_string(type) + ".csv";
+  if (!WriteWhole(path, crlf)) {
+    row.status = job.MessageSince(mark, "File write error. -> " + path);
+    return false;
+  }
+  const GridDataSet& set = sets[type];
+  const double divisor = set.normDivisor == 0.0 ? 1.0 : set.normDivisor;
+  for (int k = 0; k < 2; ++k) {
+    if (!points[k]) continue;
+    const int x = RoiGridCoordinate(params.roiCentreX[k], set.size, kColorMapSide);
+    const int y = RoiGridCoordinate(params.roiCentreY[k], set.size, kColorMapSide);
+    const RoiStats s = MeasureRoi(set, params.roiType[k], x, y, params.roiSize[k]);
+    const int digits = RoiDigits(params, k);
+    const double values[3] = {s.min, s.max, s.mean};
+    for (int i = 0; i < 3; ++i) {
+      row.roi[k][i] = s.count > 0 ? FormatFixed(values[i] / divisor, digits) : std::string();
+    }
+  }
+  return true;
+}
+
+// The four views of one data type: the PNGs `render` writes, and the page pictures. `render`
+// draws the colour map and the contour without a GUI application, which shows in the PNG's
+// resolution field, so those two come first (`withApplication` false), the rest after.
+bool DrawViews(Job& job, const ViewerParams& params, GridDataSet* sets, int count, int type,
+               bool withApplication, bool& openGl, std::string& note, ReportRow& row) {
+  const ReportViewSizes sizes = PageViewSizes(job.options.letter);
+  const std::string scratch = job.stage + "-scratch.png";
+  for (int v = 0; v < 4; ++v) {
+    const bool surface = v == 3;
+    if (surface && !openGl) continue;
+    for (const bool page : {false, true}) {
+      if ((!page && v < 2) == withApplication) continue;
+      CliOptions o = job.options.cli;
+      o.file = job.file;
+      o.type = type;
+      o.view = kViews[v].view;
+      o.output =
+          page ? job.stage + "-" + std::to_string(type) + "-" + kViews[v].name + ".png" : scratch;
+      if (page) {
+        const QSize size = PrintSize(sizes, v);
+        o.width = size.width();
+        o.height = size.height();
+      }
+      ViewerParams p = params;
+      const size_t mark = job.messages.size();
+      const int status = kViews[v].run(CliContext{o, p, sets, count});
+      if (status != 0 && surface) {
+        openGl = false;
+        note = "3D view left out: " + job.MessageSince(mark, "it could not be drawn here.");
+        break;
+      }
+      if (status != 0) {
+        row.status = job.MessageSince(mark, "The view could not be drawn.");
+        return false;
+      }
+      if (page) continue;
+      const std::string path =
+          job.subdir + "/" + kViews[v].name + "-" + std::to_string(type) + ".png";
+      const bool written = WriteWhole(path, ReadBytes(scratch));
+      std::remove(scratch.c_str());
+      if (!written) {
+        row.status = job.MessageSince(mark, "File write error. -> " + path);
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+int Finish(const Job& job, const std::vector<ReportRow>& rows, const std::string& note) {
+  if (!WriteFileAtomically(job.stage + ".result", EncodeFindings(rows, note))) return 1;
+  for (const ReportRow& r : rows) {
+    if (!r.Ok()) return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int RunReportWorker(const std::vector<std::string>& args) {
+  if (args.size() < 3) return 2;
+  // A coordinator that was killed outright takes its workers with it.
+  const pid_t coordinator = ::getppid();
+  ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+  if (::getppid() != coordinator) return 1;
+  Job job;
+  job.stage = args[0];
+  job.subdir = args[1];
+  job.file = args[2];
+  SetMessageHandler([&job](const std::string& text) { job.messages.push_back(text); });
+
+  std::vector<std::string> optionArgs(args.begin() + 3, args.end());
+  optionArgs.insert(optionArgs.end(), {job.file, "-o", job.subdir});
+  bool help = false;
+  std::string error;
+  std::vector<ReportRow> rows(1);
+  if (!ParseReportOptions(optionArgs, job.options, help, error)) {
+    rows[0].status = error;
+    return Finish(job, rows, "");
+  }
+  const CliOptions& options = job.options.cli;
+  if (!job.options.allTypes) rows[0].slot = options.type;
+
+  ViewerParams params;
+  auto sets = MakeDataSets();
+  CliOptions loadOptions = options;
+  loadOptions.file = job.file;
+  int count = -1;
+  if (PrepareParams(options, params)) count = LoadThkFile(job.file, sets.get());
+  if (count >= 0 && ConditionLoaded(loadOptions, params, sets.get(), count) < 0) count = -1;
+  if (count < 0) {
+    rows[0].status = job.MessageSince(0, "The file could not be read.");
+    return Finish(job, rows, "");
+  }
+  if (params.normEnable) sets[0].normDivisor = params.normValue;
+
+  std::vector<int> types;
+  if (job.options.allTypes) {
+    for (int t = 0; t < count; ++t) types.push_back(t);
+  } else if (options.type < count) {
+    types.push_back(options.type);
+  } else {
+    rows[0].status = "Data type " + std::to_string(options.type) +
+                     " does not exist: the data hold " + std::to_string(count) +
+                     " type(s), numbered from 0.";
+    return Finish(job, rows, "");
+  }
+
+  std::string info;
+  const size_t infoMark = job.messages.size();
+  const CliContext infoContext{loadOptions, params, sets.get(), count};
+  const std::string infoPath = job.subdir + "/info.json";
+  std::string fileStatus = "ok";
+  if (CaptureStandardOutput(
+          job.stage + "-info.json", [&] { return RunInfo(infoContext); }, info) != 0 ||
+      !WriteWhole(infoPath, info)) {
+    fileStatus = job.MessageSince(infoMark, "File write error. -> " + infoPath);
+  }
+
+  rows.clear();
+  bool openGl = true;
+  std::string note;
+  const bool roi = options.roi1 || options.roi2;
+  for (const int t : types) {
+    ReportRow row;
+    row.slot = t;
+    row.name = sets[t].name;
+    row.status = fileStatus;
+    FillFigures(row, sets[t]);
+    if (row.Ok()) DrawViews(job, params, sets.get(), count, t, false, openGl, note, row);
+    rows.push_back(std::move(row));
+  }
+  const auto app = StartGuiApplication(true);
+  for (ReportRow& row : rows) {
+    if (row.Ok() && DrawViews(job, params, sets.get(), count, *row.slot, true, openGl, note, row) &&
+        roi) {
+      WriteRoiTable(job, params, sets.get(), *row.slot, row);
+    }
+  }
+  return Finish(job, rows, note);
+}
+
+}  // namespace orvelle::cli
