@@ -88,6 +88,24 @@ void KillDuringSaves(const std::function<void()>& save, int kills,
   }
 }
 
+void KillCliProcessAfter(const std::vector<std::string>& args, long micros) {
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (!freopen("/dev/null", "wb", stdout) || !freopen("/dev/null", "wb", stderr)) _exit(126);
+    std::vector<std::string> copy = args;
+    std::string prog = ORVELLE_CLI_PATH;
+    std::vector<char*> argv{prog.data()};
+    for (std::string& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(prog.c_str(), argv.data());
+    _exit(127);
+  }
+  usleep(static_cast<useconds_t>(micros));
+  kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+}
+
 CliResult RunCliProcess(const std::vector<std::string>& args, const std::string& stdinText,
                         const std::vector<std::string>& env, long fileSizeLimit) {
   TempDir dir;

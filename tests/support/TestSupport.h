@@ -58,6 +58,10 @@ struct CliResult {
 CliResult RunCliProcess(const std::vector<std::string>& args, const std::string& stdinText = "",
                         const std::vector<std::string>& env = {}, long fileSizeLimit = 0);
 
+// Starts orvelle-cli with the arguments (stdout and stderr discarded), kills it after `micros`
+// microseconds unless it has ended, and returns once it is gone.
+void KillCliProcessAfter(const std::vector<std::string>& args, long micros);
+
 // Runs `body` in a child process whose files may not grow past `limitBytes` (a write past the
 // limit fails with EFBIG, as on a full disk). Returns what `body` returned, or -1 when the child
 // did not exit normally.
