@@ -1,5 +1,6 @@
 // Fuzz target: clipboard text through the conditioning pipeline. The first byte picks the
-// settings (fill or spline of order 0..7, filter radius -1..6); the rest is the text.
+// settings (fill or spline of order 0..7, filter radius -1..6); the rest is the text. As in the
+// window, the pipeline runs over the slots the text filled.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>

@@ -73,7 +73,7 @@ std::vector<std::string> FilePool(const TempDir& dir, std::mt19937& rng) {
   }
   pool.push_back(dir.File("missing.thk"));
   pool.push_back(dir.Path());
-  const fs::path corpus = examples / ".." / "fuzz" / "corpus" / "thkfile";
+  const fs::path corpus = fs::path(ORVELLE_FUZZ_CORPUS_DIR) / "thkfile";
   if (fs::is_directory(corpus)) {
     std::vector<std::string> entries;
     for (const auto& entry : fs::directory_iterator(corpus)) {
@@ -99,7 +99,7 @@ std::vector<QString> PastePool(std::mt19937& rng) {
     const size_t cut = std::uniform_int_distribution<size_t>(0, example.size())(rng);
     pool.push_back(QString::fromStdString(example.substr(0, cut)));
   }
-  const fs::path corpus = fs::path(ORVELLE_EXAMPLES_DIR) / ".." / "fuzz" / "corpus" / "thktext";
+  const fs::path corpus = fs::path(ORVELLE_FUZZ_CORPUS_DIR) / "thktext";
   if (fs::is_directory(corpus)) {
     std::vector<QString> entries;
     for (const auto& entry : fs::directory_iterator(corpus)) {
