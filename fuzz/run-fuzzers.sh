@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every fuzz target of a fuzz build for a bounded time, seeded with its corpus in
 # fuzz/corpus/<name>/ (and the examples for the THK readers). New inputs go to a scratch copy,
-# never into the repository. Usage: run-fuzzers.sh BUILD_DIR SECONDS [extra libFuzzer flags]
+# never into the repository. An input that takes longer than ORVELLE_FUZZ_TIMEOUT seconds (10:
+# the test machine is shared) counts as a hang. Usage: run-fuzzers.sh BUILD_DIR SECONDS [flags]
 set -euo pipefail
 build=${1:?build dir}
 seconds=${2:-20}
@@ -20,7 +21,7 @@ for target in "$build"/fuzz/orvelle_fuzz_*; do
   esac
   echo "-- $name for ${seconds}s"
   set +e
-  "$target" -max_total_time="$seconds" -max_len=4096 -timeout=2 -print_final_stats=1 "$@" \
+  "$target" -max_total_time="$seconds" -max_len=4096 -timeout="${ORVELLE_FUZZ_TIMEOUT:-10}" -print_final_stats=1 "$@" \
     "$corpus" > "$corpus.log" 2>&1
   rc=$?
   set -e
