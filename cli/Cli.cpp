@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "cli/CliReport.h"
+#include "data/AtomicFile.h"
 #include "data/Message.h"
 #include "data/NumberText.h"
 #include "data/ThkFormat.h"
@@ -38,18 +39,19 @@ int UsageError(const std::string& reason) {
   return 2;
 }
 
-std::FILE* OpenOutput(const std::string& path) {
-  if (path == "-") return stdout;
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) ShowMessage("File open error. -> " + path);
-  return f;
-}
-
-bool CloseOutput(std::FILE* f, const std::string& path) {
-  const bool ok = std::fflush(f) == 0 && !std::ferror(f);
-  const bool closed = f == stdout || std::fclose(f) == 0;
-  if (!ok || !closed) {
-    ShowMessage("File write error. -> " + path);
+bool WriteOutput(const std::string& path, const std::string& bytes) {
+  if (path == "-") {
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+      ShowMessage("File write error. -> " + path);
+      return false;
+    }
+    return true;
+  }
+  WriteFailure failure;
+  if (!WriteFileAtomically(path, bytes, failure)) {
+    ShowMessage((failure == WriteFailure::Open ? "File open error. -> " : "File write error. -> ") +
+                path);
     return false;
   }
   return true;

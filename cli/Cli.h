@@ -42,9 +42,9 @@ int RunRoi(const CliContext& context);
 // Prints "orvelle-cli: <reason>" and the usage line to stderr; returns 2.
 int UsageError(const std::string& reason);
 
-// Opens `path` for writing ("-" is standard output); shows "File open error. -> path" on failure.
-std::FILE* OpenOutput(const std::string& path);
-// Closes what OpenOutput opened; false (after a message) when anything failed to reach the file.
-bool CloseOutput(std::FILE* f, const std::string& path);
+// Writes a whole output file ("-" is standard output) through a temporary file and a rename, so
+// a failed run never leaves a truncated file. False after "File open error. -> path" when the
+// file cannot be created, or "File write error. -> path" when its bytes do not all reach it.
+bool WriteOutput(const std::string& path, const std::string& bytes);
 
 }  // namespace orvelle::cli

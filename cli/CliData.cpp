@@ -64,14 +64,11 @@ int RunInfo(const CliContext& context) {
     out += "}";
   }
   out += "\n]}\n";
-  std::fputs(out.c_str(), stdout);
-  return std::fflush(stdout) == 0 ? 0 : 1;
+  return WriteOutput("-", out) ? 0 : 1;
 }
 
 int RunGrid(const CliContext& context) {
   const CliOptions& options = context.options;
-  std::FILE* f = OpenOutput(options.output);
-  if (f == nullptr) return 1;
   const GridDataSet& s = context.sets[options.type];
   std::string out = "x,y,value\n";
   for (int x = 0; x < kGridDim; ++x) {
@@ -85,13 +82,8 @@ int RunGrid(const CliContext& context) {
       out += FormatReal(v);
       out += '\n';
     }
-    if (out.size() > (1u << 20)) {
-      std::fwrite(out.data(), 1, out.size(), f);
-      out.clear();
-    }
   }
-  std::fwrite(out.data(), 1, out.size(), f);
-  return CloseOutput(f, options.output) ? 0 : 1;
+  return WriteOutput(options.output, out) ? 0 : 1;
 }
 
 }  // namespace orvelle::cli

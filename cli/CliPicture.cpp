@@ -35,10 +35,7 @@ bool WritePng(const QImage& image, const std::string& path) {
     ShowMessage("File write error. -> " + path);
     return false;
   }
-  std::FILE* f = OpenOutput(path);
-  if (f == nullptr) return false;
-  std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), f);
-  return CloseOutput(f, path);
+  return WriteOutput(path, std::string(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
 }  // namespace orvelle::cli

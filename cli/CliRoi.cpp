@@ -40,8 +40,7 @@ int RunRoi(const CliContext& context) {
   }
   std::string crlf;
   for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  std::fwrite(crlf.data(), 1, crlf.size(), stdout);
-  return std::fflush(stdout) == 0 ? 0 : 1;
+  return WriteOutput("-", crlf) ? 0 : 1;
 }
 
 }  // namespace orvelle::cli

@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 
 namespace orvelle {
 namespace {
@@ -21,24 +23,73 @@ bool WriteAll(int fd, const std::string& bytes) {
   return true;
 }
 
+bool Fail(WriteFailure& failure, WriteFailure step) {
+  failure = step;
+  return false;
+}
+
+// Devices and FIFOs cannot be replaced by a rename (and renaming over /dev/full would swap the
+// device for a plain file), so their bytes go straight in.
+bool WriteInPlace(const std::string& path, const std::string& bytes, WriteFailure& failure) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return Fail(failure, WriteFailure::Open);
+  const int flags = ::fcntl(fd, F_GETFL);
+  bool ok = flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0 && WriteAll(fd, bytes);
+  int saved = errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    saved = errno;
+  }
+  errno = saved;
+  return ok ? true : Fail(failure, WriteFailure::Write);
+}
+
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
-  std::string temp = path + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return false;
-  // Keep the permissions of the file being replaced; a new file gets the usual 0644.
+  WriteFailure failure;
+  return WriteFileAtomically(path, bytes, failure);
+}
+
+bool WriteFileAtomically(const std::string& path, const std::string& bytes, WriteFailure& failure) {
+  failure = WriteFailure::None;
+  std::string target = path;
   struct stat old {};
-  const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+  const bool exists = ::stat(path.c_str(), &old) == 0;
+  if (exists && !S_ISREG(old.st_mode)) {
+    if (S_ISDIR(old.st_mode)) {
+      errno = EISDIR;
+      return Fail(failure, WriteFailure::Open);
+    }
+    return WriteInPlace(path, bytes, failure);
+  }
+  struct stat link {};
+  if (exists && ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    char resolved[PATH_MAX];
+    if (::realpath(path.c_str(), resolved) != nullptr) target = resolved;
+  }
+
+  std::string temp = target + ".XXXXXX";
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) return Fail(failure, WriteFailure::Open);
+  // Keep the permissions of the file being replaced; a new file gets the usual 0644.
+  const mode_t mode = exists ? (old.st_mode & 07777) : 0644;
   bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
+  int saved = errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    saved = errno;
+  }
+  if (ok && std::rename(temp.c_str(), target.c_str()) != 0) {
+    ok = false;
+    saved = errno;
+  }
   if (!ok) {
-    const int saved = errno;
     std::remove(temp.c_str());
     errno = saved;
+    return Fail(failure, WriteFailure::Write);
   }
-  return ok;
+  return true;
 }
 
 }  // namespace orvelle

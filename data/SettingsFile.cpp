@@ -1,5 +1,7 @@
 #include "data/SettingsFile.h"
 
+#include <unistd.h>
+
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "data/AtomicFile.h"
+#include "data/InputFile.h"
 #include "data/Message.h"
 
 namespace orvelle {
@@ -320,8 +323,10 @@ int SaveParameter(const std::string& path, const ViewerParams& params) {
 }
 
 int LoadParameter(const std::string& path, ViewerParams& params) {
-  std::FILE* f = std::fopen(path.c_str(), "r");
+  const int fd = OpenInputFile(path);
+  std::FILE* f = fd < 0 ? nullptr : ::fdopen(fd, "r");
   if (f == nullptr) {
+    if (fd >= 0) ::close(fd);
     ShowMessage("<LoadParameter> File open error.");
     return -1;
   }

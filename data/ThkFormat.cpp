@@ -1,12 +1,17 @@
 #include "data/ThkFormat.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
 #include <memory>
 
+#include "data/InputFile.h"
 #include "data/Message.h"
 #include "data/NameText.h"
 #include "data/NumberText.h"
@@ -276,19 +281,42 @@ int ParseThkFileText(std::string_view bytes, GridDataSet* sets) {
 }
 
 int LoadThkFile(const std::string& path, GridDataSet* sets) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) {
+  const int fd = OpenInputFile(path);
+  if (fd < 0) {
     ShowMessage("File open error. -> " + path);
     return -1;
   }
+  struct stat st {};
+  const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  const long long expected = regular ? static_cast<long long>(st.st_size) : 0;
   constexpr size_t kChunk = size_t{1} << 20;
   std::unique_ptr<char[]> buffer(new char[kChunk]);
   ThkFileParser parser(sets);
-  size_t n;
-  while ((n = std::fread(buffer.get(), 1, kChunk, f)) > 0) {
-    if (!parser.Feed(buffer.get(), n)) break;
+  long long total = 0;
+  bool readFailed = false;
+  bool parserStopped = false;
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer.get(), kChunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) readFailed = true;
+    if (n <= 0) break;
+    total += n;
+    if (!parser.Feed(buffer.get(), static_cast<size_t>(n))) {
+      parserStopped = true;
+      break;
+    }
   }
-  std::fclose(f);
+  // A file cut short while it was read (another program truncating or rewriting it) would
+  // otherwise load as a smaller, valid-looking measurement.
+  if (!parserStopped && regular && !readFailed) {
+    struct stat now {};
+    readFailed = total < expected || ::fstat(fd, &now) != 0 || now.st_size < expected;
+  }
+  ::close(fd);
+  if (readFailed && !parserStopped) {
+    ShowMessage("File read error. -> " + path);
+    return -1;
+  }
   return parser.Finish();
 }
 
@@ -302,7 +330,6 @@ class ClipboardParser {
   explicit ClipboardParser(GridDataSet* sets) : sets_(sets) {}
 
   int Run(std::string_view text) {
-    ResetDataSets(sets_, kMaxDataSets);
     size_t start = 0;
     bool lastWasCr = false;
     size_t i = 0;
@@ -477,6 +504,11 @@ class ClipboardParser {
 }  // namespace
 
 int ParseThkText(std::string_view text, GridDataSet* sets) {
+  ResetDataSets(sets, kMaxDataSets);
+  return ParseThkTextIntoResetSets(text, sets);
+}
+
+int ParseThkTextIntoResetSets(std::string_view text, GridDataSet* sets) {
   return ClipboardParser(sets).Run(text);
 }
 

@@ -16,7 +16,10 @@ inline constexpr int kMaxFieldLength = 63;
 inline constexpr int kMaxThkSize = 500;
 
 // Reads a THK file. The caller resets the ten slots first. Returns N (1..9) with slots 0..N-1
-// active, or -1 after a message; on failure no slot is active.
+// active, or -1 after a message; on failure no slot is active. A path that cannot be opened or is
+// a directory gives "File open error. -> " + path; a read that fails, or a file that shrinks
+// while it is read, gives "File read error. -> " + path. Pipes and FIFOs are read to their end
+// (a FIFO nobody writes to reads as empty rather than waiting).
 int LoadThkFile(const std::string& path, GridDataSet* sets);
 
 // The file syntax read from memory (what LoadThkFile reads from disk), fed in one piece.
@@ -24,6 +27,10 @@ int ParseThkFileText(std::string_view bytes, GridDataSet* sets);
 
 // Parses THK clipboard text. Resets the ten slots itself first. Returns N or -1 after a message.
 int ParseThkText(std::string_view text, GridDataSet* sets);
+
+// ParseThkText without its first step, for slots the caller has already reset (a caller that
+// knows which slots were touched can then reset only those). Same results and messages.
+int ParseThkTextIntoResetSets(std::string_view text, GridDataSet* sets);
 
 // The file syntax fed in pieces of any size (a piece may end inside a field or between CR and
 // LF). Feed returns false once the read has failed or met the 0xFF end byte; Finish then gives

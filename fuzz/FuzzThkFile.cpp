@@ -2,16 +2,16 @@
 // fields, CR LF pairs and the end byte fall across piece boundaries.
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 
 #include "data/GridDataSet.h"
 #include "data/Message.h"
 #include "data/ThkFormat.h"
+#include "fuzz/FuzzDataSets.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static std::unique_ptr<orvelle::GridDataSet[]> sets = [] {
+  static orvelle::fuzz::PristineDataSets sets = [] {
     orvelle::SetMessageHandler([](const std::string&) {});
-    return orvelle::MakeDataSets();
+    return orvelle::fuzz::PristineDataSets();
   }();
   if (size == 0) return 0;
   const size_t piece = 1 + data[0] % 17;
@@ -24,9 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     text += n;
     left -= n;
   }
-  const int count = parser.Finish();
-  if (count > 0) {
-    for (int i = 0; i < count; ++i) orvelle::ComputeStatistics(sets[i]);
-  }
+  parser.Finish();
+  sets.Restore();
   return 0;
 }

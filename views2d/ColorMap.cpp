@@ -280,10 +280,16 @@ void DrawColormap(QImage& image, const GridDataSet& d, const ViewerParams& param
                   const ColormapPanelGeometry& panel) {
   const double div = DivisorOrOne(d);
   if (d.active) {
-    result.minText = FormatFixed(d.rangeMin / div, 10, 3);
-    result.midText = FormatFixed((d.rangeMin + (d.rangeMax - d.rangeMin) * 0.5) / div, 10, 3);
-    result.maxText = FormatFixed(d.rangeMax / div, 10, 3);
-    result.meanText = FormatFixed(d.mean / div, 10, 3);
+    // A data type without a single valid point (not conditioned yet, or all of it kNoData) still
+    // has its range at the running start values and its mean at kNoData: those are no numbers
+    // to show.
+    const QString dashes = QString::fromLatin1(kColormapDashText);
+    const bool range = d.rangeMin <= d.rangeMax;
+    result.minText = range ? FormatFixed(d.rangeMin / div, 10, 3) : dashes;
+    result.midText =
+        range ? FormatFixed((d.rangeMin + (d.rangeMax - d.rangeMin) * 0.5) / div, 10, 3) : dashes;
+    result.maxText = range ? FormatFixed(d.rangeMax / div, 10, 3) : dashes;
+    result.meanText = IsValid(d.mean) ? FormatFixed(d.mean / div, 10, 3) : dashes;
     result.sizeText = QString::number(d.maxX) + QStringLiteral(" x ") + QString::number(d.maxY);
   } else {
     result.minText = result.midText = result.maxText = result.meanText =

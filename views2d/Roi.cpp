@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "data/AtomicFile.h"
 #include "data/Message.h"
 #include "data/NameText.h"
 #include "views2d/FixedText.h"
@@ -254,18 +255,17 @@ std::string RoiExportText(const ViewerParams& p, const GridDataSet* sets, int se
 }
 
 bool WriteRoiFile(const std::string& path, const std::string& text) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  bool ok = f != nullptr;
-  for (size_t i = 0; ok && i < text.size(); ++i) {
-    if (text[i] == '\n') ok = std::fputc('\r', f) != EOF;
-    if (ok) ok = std::fputc(text[i], f) != EOF;
+  std::string bytes;
+  bytes.reserve(text.size() + text.size() / 8);
+  for (char c : text) {
+    if (c == '\n') bytes += '\r';
+    bytes += c;
   }
-  if (f != nullptr) {
-    ok = std::fflush(f) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
+  if (!WriteFileAtomically(path, bytes)) {
+    ShowMessage("ROI file open error. -> " + path);
+    return false;
   }
-  if (!ok) ShowMessage("ROI file open error. -> " + path);
-  return ok;
+  return true;
 }
 
 std::string CopyRoiText(const ViewerParams& p, const GridDataSet* sets, int selectedType,

@@ -73,8 +73,9 @@ void ShowRoi(ViewerParams& params, int roi, bool shown);
 std::string RoiExportText(const ViewerParams& params, const GridDataSet* sets, int selectedType,
                           int imageWidth, int imageHeight, char separator);
 
-// Writes the text to a new file with CR LF line ends. False after "ROI file open error. -> "
-// and the path when the file cannot be opened, written or closed.
+// Writes the text as a whole file with CR LF line ends (through a temporary file and a rename, so
+// an existing file is replaced whole or kept). False after "ROI file open error. -> " and the
+// path when the file cannot be created, written or replaced.
 bool WriteRoiFile(const std::string& path, const std::string& text);
 
 // "Copy ROI": the tab-separated table with the names as UTF-8 text (NameText), or "" (after its

@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -49,8 +51,63 @@ std::string TempDir::Write(const std::string& name, const std::string& content) 
   return p;
 }
 
+namespace {
+
+void LimitFileSize(long limitBytes) {
+  std::signal(SIGXFSZ, SIG_IGN);
+  const struct rlimit limit { static_cast<rlim_t>(limitBytes), static_cast<rlim_t>(limitBytes) };
+  if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(125);
+}
+
+}  // namespace
+
+int RunWithFileSizeLimit(long limitBytes, const std::function<int()>& body) {
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    LimitFileSize(limitBytes);
+    _exit(body());
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void KillDuringSaves(const std::function<void()>& save, int kills,
+                     const std::function<void()>& check) {
+  for (int k = 0; k < kills; ++k) {
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      for (;;) save();
+    }
+    usleep(static_cast<useconds_t>(2000 + 1700 * k));
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    check();
+  }
+}
+
+void KillCliProcessAfter(const std::vector<std::string>& args, long micros) {
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (!freopen("/dev/null", "wb", stdout) || !freopen("/dev/null", "wb", stderr)) _exit(126);
+    std::vector<std::string> copy = args;
+    std::string prog = ORVELLE_CLI_PATH;
+    std::vector<char*> argv{prog.data()};
+    for (std::string& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(prog.c_str(), argv.data());
+    _exit(127);
+  }
+  usleep(static_cast<useconds_t>(micros));
+  kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+}
+
 CliResult RunCliProcess(const std::vector<std::string>& args, const std::string& stdinText,
-                        const std::vector<std::string>& env) {
+                        const std::vector<std::string>& env, long fileSizeLimit) {
   TempDir dir;
   const std::string in = dir.Write("stdin", stdinText);
   const std::string out = dir.File("stdout"), err = dir.File("stderr");
@@ -61,6 +118,7 @@ CliResult RunCliProcess(const std::vector<std::string>& args, const std::string&
         !freopen(err.c_str(), "wb", stderr))
       _exit(126);
     for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
+    if (fileSizeLimit > 0) LimitFileSize(fileSizeLimit);
     std::vector<char*> argv;
     std::string prog = ORVELLE_CLI_PATH;
     argv.push_back(prog.data());

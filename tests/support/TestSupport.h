@@ -2,6 +2,7 @@
 // way to run orvelle-cli as a user would.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -51,8 +52,24 @@ struct CliResult {
 };
 
 // Runs orvelle-cli with the arguments (each passed as one word), optional text on stdin, and
-// extra environment assignments such as "LC_ALL=de_DE.UTF-8".
+// extra environment assignments such as "LC_ALL=de_DE.UTF-8". A `fileSizeLimit` above 0 caps
+// every file the process writes at that many bytes, so a write past it fails as on a full disk
+// (its stdout and stderr files included: keep the limit above the expected message).
 CliResult RunCliProcess(const std::vector<std::string>& args, const std::string& stdinText = "",
-                        const std::vector<std::string>& env = {});
+                        const std::vector<std::string>& env = {}, long fileSizeLimit = 0);
+
+// Starts orvelle-cli with the arguments (stdout and stderr discarded), kills it after `micros`
+// microseconds unless it has ended, and returns once it is gone.
+void KillCliProcessAfter(const std::vector<std::string>& args, long micros);
+
+// Runs `body` in a child process whose files may not grow past `limitBytes` (a write past the
+// limit fails with EFBIG, as on a full disk). Returns what `body` returned, or -1 when the child
+// did not exit normally.
+int RunWithFileSizeLimit(long limitBytes, const std::function<int()>& body);
+
+// Kills a child process that runs `save` over and over, `kills` times, each after a different
+// short delay, and after each kill calls `check` (which asserts on the file the saves write).
+void KillDuringSaves(const std::function<void()>& save, int kills,
+                     const std::function<void()>& check);
 
 }  // namespace orvelle::test

@@ -222,6 +222,17 @@ TEST_F(ColormapDrawTest, InactiveDataShowDashesAndNoDataColour) {
   EXPECT_EQ(FirstDifference(image, Blank(7, 6, ToQRgb(0x000000))), "");
 }
 
+TEST_F(ColormapDrawTest, ActiveDataWithoutValidPointsShowDashesNotTheNoDataValue) {
+  d = std::make_unique<GridDataSet>();
+  d->active = 1;  // loaded with auto fill off: no statistics yet, or every value kNoData
+  d->size = 4;
+  Draw();
+  EXPECT_EQ(result.minText, "----.---");
+  EXPECT_EQ(result.midText, "----.---");
+  EXPECT_EQ(result.maxText, "----.---");
+  EXPECT_EQ(result.meanText, "----.---");
+}
+
 TEST(FormatFixedTest, FixedNotationAfterRoundingToSignificantDigits) {
   const QString dot = QStringLiteral(".");
   EXPECT_EQ(FormatFixed(1234.56789, 10, 3, dot), "1234.568");
