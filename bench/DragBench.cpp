@@ -16,29 +16,16 @@
 #include <vector>
 
 #include "app/Main.h"
+#include "bench/BenchClock.h"
 #include "data/Message.h"
 #include "view3d/Surface3DWidget.h"
 
 namespace {
 
 using namespace orvelle;
-
-double CpuMs() {
-  timespec ts;
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-double NowMs() {
-  return std::chrono::duration<double, std::milli>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0.0 : v[v.size() / 2];
-}
+using orvelle::bench::CpuMs;
+using orvelle::bench::Median;
+using orvelle::bench::NowMs;
 
 void Settle(int ms) {
   const double end = NowMs() + ms;

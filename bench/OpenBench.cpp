@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/Main.h"
+#include "bench/BenchClock.h"
 #include "data/Conditioning.h"
 #include "data/Message.h"
 #include "data/ThkFormat.h"
@@ -23,6 +24,9 @@
 namespace {
 
 using namespace orvelle;
+using orvelle::bench::CpuMs;
+using orvelle::bench::Median;
+using orvelle::bench::NowMs;
 
 std::string MakeFile() {
   const std::string path =
@@ -50,23 +54,6 @@ std::string MakeFile() {
   std::fwrite(t.data(), 1, t.size(), f);
   std::fclose(f);
   return path;
-}
-
-double CpuMs() {
-  timespec ts;
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-double NowMs() {
-  return std::chrono::duration<double, std::milli>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0.0 : v[v.size() / 2];
 }
 
 struct Sample {

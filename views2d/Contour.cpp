@@ -98,6 +98,17 @@ void ComputeBlocks(const GridDataSet& d, int n) {
   }
 }
 
+// Traces, both ways from `start`, the line that crosses the edge between the nodes na and nb.
+void TraceBothWays(QImage& canvas, const GridDataSet& d, double level, PixelPoint start,
+                   GridNode na, GridNode nb) {
+  penPoint = start;
+  startS1 = na, startS2 = nb;
+  TraceContour(canvas, d, level, nb, na);
+  penPoint = start;
+  startS1 = nb, startS2 = na;
+  TraceContour(canvas, d, level, na, nb);
+}
+
 void ScanLevel(QImage& canvas, const GridDataSet& d, int n, double level) {
   const int h = halfSize, cx = centreX, cy = centreY;
   for (int x = 0; x <= n; ++x) {
@@ -120,12 +131,7 @@ void ScanLevel(QImage& canvas, const GridDataSet& d, int n, double level) {
         const int s1 = cy - ((y + 1 - h) * cy) / h;
         const int y0 = 2 * cy - static_cast<int>((1.0 - f) * s0 + f * s1);
 
-        penPoint = {x0, y0};
-        startS1 = na, startS2 = nb;
-        TraceContour(canvas, d, level, nb, na);
-        penPoint = {x0, y0};
-        startS1 = nb, startS2 = na;
-        TraceContour(canvas, d, level, na, nb);
+        TraceBothWays(canvas, d, level, {x0, y0}, na, nb);
       }
     }
   }
@@ -163,12 +169,7 @@ void TraceStripLines(QImage& canvas, const GridDataSet& d, int n, double level) 
     // reverse trace leaves the grid at once.
     const GridNode na{x, 0}, nb{x + 1, 0};
     visitedNodes[x][0] = visitedNodes[x + 1][0] = 1;
-    penPoint = {x0, y0};
-    startS1 = na, startS2 = nb;
-    TraceContour(canvas, d, level, nb, na);
-    penPoint = {x0, y0};
-    startS1 = nb, startS2 = na;
-    TraceContour(canvas, d, level, na, nb);
+    TraceBothWays(canvas, d, level, {x0, y0}, na, nb);
   }
 }
 
