@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "cli/CliReport.h"
+#include "data/CsvField.h"
 #include "data/NameText.h"
 
 namespace orvelle::cli {
@@ -59,16 +60,6 @@ std::vector<std::string> SplitTabs(const std::string& line) {
 }
 
 constexpr size_t kRowFields = 4 + kFigureCount + 6;  // "row", slot, name, status, figures, ROIs
-
-std::string CsvField(const std::string& s) {
-  if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
-  std::string out = "\"";
-  for (const char c : s) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + "\"";
-}
 
 }  // namespace
 

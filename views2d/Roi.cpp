@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "data/AtomicFile.h"
+#include "data/CsvField.h"
 #include "data/Message.h"
 #include "data/NameText.h"
 #include "views2d/FixedText.h"
@@ -64,14 +65,7 @@ std::string LabelText(const char* prefix, double value, bool valid, int digits) 
 // comma, a double quote or a line break is quoted there (its quotes doubled) so the columns never
 // shift.
 std::string NameCell(const std::string& name, char separator) {
-  if (separator != ',') return NameText(name);
-  if (name.find_first_of(",\"\r\n") == std::string::npos) return name;
-  std::string quoted = "\"";
-  for (const char ch : name) {
-    if (ch == '"') quoted += '"';
-    quoted += ch;
-  }
-  return quoted + '"';
+  return separator == ',' ? CsvField(name) : NameText(name);
 }
 
 }  // namespace
