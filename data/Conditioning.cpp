@@ -32,8 +32,12 @@ bool InDisc(int dx, int dy, int r) {
   }
 }
 
-int FillLatticeCells(GridDataSet& s, int limit);
-int CountCompleteUnitCells(const GridDataSet& s, int limit);
+// The last X and Y a loaded slot can hold a value at; every pass here stops there.
+int LastX(const GridDataSet& s) { return std::clamp(s.maxX, 0, kLast); }
+int LastY(const GridDataSet& s) { return std::clamp(s.maxY, 0, kLast); }
+
+int FillLatticeCells(GridDataSet& s, int limitX, int limitY);
+int CountCompleteUnitCells(const GridDataSet& s, int lastX, int lastY);
 
 }  // namespace
 
@@ -45,7 +49,7 @@ int ConditionDataSets(GridDataSet* sets, int count, const ViewerParams& params) 
       const bool ok =
           params.splineEnable ? SplineInterpolate(s, params.splineOrder) == 1 : FillGaps(s) > 0;
       if (!ok) {
-        ResetDataSets(sets, count);
+        ResetLoadedDataSets(sets, count);
         return -1;
       }
       if (params.filterEnable) FilterDataSet(s, params.filterSize);
@@ -58,14 +62,16 @@ int ConditionDataSets(GridDataSet* sets, int count, const ViewerParams& params) 
 int FillGaps(GridDataSet& s) {
   if (!s.active || s.pitchX < 1 || s.pitchY < 1 || s.size == 0) return -1;
   int cells = 0;
-  // A cell whose origin lies past 500 has corners past 500 and is never complete.
+  // A cell whose origin lies past 500, or past the last point read, has a corner without a
+  // value and is never complete.
   const int limit = std::min(s.size, kLast);
+  const int limitX = std::min(limit, LastX(s)), limitY = std::min(limit, LastY(s));
   if (s.pitchX == 1 && s.pitchY == 1) {
-    cells = CountCompleteUnitCells(s, limit);
+    cells = CountCompleteUnitCells(s, limitX, limitY);
   } else {
-    cells = FillLatticeCells(s, limit);
+    cells = FillLatticeCells(s, limitX, limitY);
   }
-  ComputeStatistics(s);
+  ComputeStatistics(s, LastX(s), LastY(s));
   // The range reset restores these; without them it would restore an empty range.
   s.defaultMin = s.rangeMin;
   s.defaultMax = s.rangeMax;
@@ -74,10 +80,10 @@ int FillGaps(GridDataSet& s) {
 
 namespace {
 
-int FillLatticeCells(GridDataSet& s, int limit) {
+int FillLatticeCells(GridDataSet& s, int limitX, int limitY) {
   int cells = 0;
-  for (int x0 = 0; x0 <= limit; x0 += s.pitchX) {
-    for (int y0 = 0; y0 <= limit; y0 += s.pitchY) {
+  for (int x0 = 0; x0 <= limitX; x0 += s.pitchX) {
+    for (int y0 = 0; y0 <= limitY; y0 += s.pitchY) {
       const long long x1 = static_cast<long long>(x0) + s.pitchX;
       const long long y1 = static_cast<long long>(y0) + s.pitchY;
       const bool complete = IsValid(s.values[x0][y0]) && x1 <= kLast && IsValid(s.values[x1][y0]) &&
@@ -86,24 +92,26 @@ int FillLatticeCells(GridDataSet& s, int limit) {
         FillCell(s, x0, y0);
         ++cells;
       }
-      if (y0 > limit - s.pitchY) break;  // the next step would pass the limit (or overflow)
+      if (y0 > limitY - s.pitchY) break;  // the next step would pass the limit (or overflow)
     }
-    if (x0 > limit - s.pitchX) break;
+    if (x0 > limitX - s.pitchX) break;
   }
   return cells;
 }
 
 // A one-pitch cell consists of its four corners alone, so a complete one has nothing to fill:
 // the cells are only counted.
-int CountCompleteUnitCells(const GridDataSet& s, int limit) {
-  const int last = std::min(limit, kLast - 1);
+// Origins run up to limitX, limitY, far corners up to the last point.
+int CountCompleteUnitCells(const GridDataSet& s, int limitX, int limitY) {
+  const int lastX = std::min(limitX, LastX(s) - 1);
+  const int lastY = std::min(limitY, LastY(s) - 1);
   int cells = 0;
   bool pairs[kGridDim];
-  for (int x0 = 0; x0 <= last; ++x0) {
+  for (int x0 = 0; x0 <= lastX; ++x0) {
     const double* a = s.values[x0];
     const double* b = s.values[x0 + 1];
-    for (int y = 0; y <= last + 1; ++y) pairs[y] = IsValid(a[y]) & IsValid(b[y]);
-    for (int y0 = 0; y0 <= last; ++y0) cells += pairs[y0] & pairs[y0 + 1];
+    for (int y = 0; y <= lastY + 1; ++y) pairs[y] = IsValid(a[y]) & IsValid(b[y]);
+    for (int y0 = 0; y0 <= lastY; ++y0) cells += pairs[y0] & pairs[y0 + 1];
   }
   return cells;
 }
@@ -156,13 +164,17 @@ double DiscMean(const GridDataSet& s, int x, int y, int r) {
 void FilterDataSet(GridDataSet& s, int radius) {
   if (radius <= 0) return;
   const int r = std::min(radius, kWholeGridRadius);
-  const int extent = std::min(kFilterExtent, kLast);
-  const int lastRow = std::min(kLast, extent + r);
+  // Rows and columns past the last point read hold nothing: they add nothing to any disc and
+  // have nothing to smooth, so the passes below stop there.
+  const int lastY = LastY(s);
+  const int outX = std::min({kFilterExtent, kLast, LastX(s)});
+  const int outY = std::min({kFilterExtent, kLast, lastY});
+  const int lastRow = std::min({kLast, kFilterExtent + r, LastX(s)});
 
   double lo = kRunningMinStart, hi = kRunningMaxStart;
   bool any = false;
   for (int x = 0; x <= lastRow; ++x) {
-    for (int y = 0; y <= kLast; ++y) {
+    for (int y = 0; y <= lastY; ++y) {
       const double v = s.values[x][y];
       if (!IsValid(v)) continue;
       any = true;
@@ -182,9 +194,10 @@ void FilterDataSet(GridDataSet& s, int radius) {
   }
 
   // Prefix arrays padded by `pad` on both sides so that runs clipped at the grid edge need no
-  // test: position t holds the sum over y < t - pad, clamped to 0..501.
+  // test: position t holds the sum over y < t - pad, clamped to 0..501. The runs of the points
+  // up to outY read no position past outY + pad + widest + 1.
   const int pad = widest + 1;
-  const int width = kGridDim + 2 * pad + 1;
+  const int width = std::min(kGridDim + 2 * pad + 1, outY + pad + widest + 2);
   std::vector<double> sums(static_cast<size_t>(lastRow + 1) * width);
   std::vector<int> counts(sums.size());
   for (int x = 0; x <= lastRow; ++x) {
@@ -205,17 +218,17 @@ void FilterDataSet(GridDataSet& s, int radius) {
 
   // Each row's means come from the prefix arrays of the unfiltered grid, so writing the row
   // back at once does not disturb the rows after it.
-  std::vector<double> rowSum(extent + 1);
-  std::vector<int> rowCount(extent + 1);
-  for (int x = 0; x <= extent; ++x) {
+  std::vector<double> rowSum(outY + 1);
+  std::vector<int> rowCount(outY + 1);
+  for (int x = 0; x <= outX; ++x) {
     std::fill(rowSum.begin(), rowSum.end(), 0.0);
     std::fill(rowCount.begin(), rowCount.end(), 0);
     for (int j = std::max(x - r, 0); j <= std::min(x + r, lastRow); ++j) {
       const size_t at = static_cast<size_t>(j) * width + pad;
-      AddRuns(&sums[at], &counts[at], halfWidth[std::abs(j - x)], extent + 1, rowSum.data(),
+      AddRuns(&sums[at], &counts[at], halfWidth[std::abs(j - x)], outY + 1, rowSum.data(),
               rowCount.data());
     }
-    for (int y = 0; y <= extent; ++y) {
+    for (int y = 0; y <= outY; ++y) {
       if (IsValid(s.values[x][y])) s.values[x][y] = centre + rowSum[y] / rowCount[y];
     }
   }

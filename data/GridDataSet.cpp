@@ -42,48 +42,61 @@ const std::array<double, kGridDim>& EmptyRow() {
   return row;
 }
 
+// Resets one slot, reading only its first `rows` rows: rows that hold nothing already are only
+// read, not written again, so pages nobody wrote stay clean.
+void ResetSlot(GridDataSet& s, int rows) {
+  const std::array<double, kGridDim>& empty = EmptyRow();
+  for (int x = 0; x < rows; ++x) {
+    if (std::memcmp(s.values[x], empty.data(), sizeof s.values[x]) != 0) {
+      std::memcpy(s.values[x], empty.data(), sizeof s.values[x]);
+    }
+  }
+  s.normDivisor = 1.0;
+  s.pointCount = 0;
+  s.active = 0;
+  s.name.clear();
+  s.processed = 0;
+  s.rangeMin = kRunningMinStart;
+  s.rangeMax = kRunningMaxStart;
+  s.defaultMin = kRunningMinStart;
+  s.defaultMax = kRunningMaxStart;
+  s.mean = kNoData;
+}
+
 }  // namespace
 
 void ResetDataSets(GridDataSet* sets, int count) {
   count = std::clamp(count, 0, kMaxDataSets);
-  const std::array<double, kGridDim>& empty = EmptyRow();
+  for (int i = 0; i < count; ++i) ResetSlot(sets[i], kGridDim);
+}
+
+void ResetLoadedDataSets(GridDataSet* sets, int count) {
+  count = std::clamp(count, 0, kMaxDataSets);
   for (int i = 0; i < count; ++i) {
     GridDataSet& s = sets[i];
-    // Rows that hold nothing already are only read, not written again: resetting a slot that a
-    // small file barely touched then costs reads, and pages nobody wrote stay clean.
-    for (int x = 0; x < kGridDim; ++x) {
-      if (std::memcmp(s.values[x], empty.data(), sizeof s.values[x]) != 0) {
-        std::memcpy(s.values[x], empty.data(), sizeof s.values[x]);
-      }
-    }
-    s.normDivisor = 1.0;
-    s.pointCount = 0;
-    s.active = 0;
-    s.name.clear();
-    s.processed = 0;
-    s.rangeMin = kRunningMinStart;
-    s.rangeMax = kRunningMaxStart;
-    s.defaultMin = kRunningMinStart;
-    s.defaultMax = kRunningMaxStart;
-    s.mean = kNoData;
+    ResetSlot(s, s.active ? std::clamp(s.maxX + 1, 0, kGridDim) : kGridDim);
   }
 }
 
-void ComputeStatistics(GridDataSet& set) {
+void ComputeStatistics(GridDataSet& set, int lastX, int lastY) {
   if (set.active == 0) return;
+  lastX = std::min(lastX, kGridDim - 1);
+  lastY = std::min(lastY, kGridDim - 1);
   double lo = kRunningMinStart;
   double hi = kRunningMaxStart;
   int32_t count = 0;
   // The sum runs in the same order as ComputeMean's, so the mean is the same to the last bit.
   double sum = 0.0;
-  const double* v = &set.values[0][0];
-  for (int i = 0; i < kGridDim * kGridDim; ++i) {
-    const double d = v[i];
-    if (!IsValid(d)) continue;
-    if (hi < d) hi = d;
-    if (lo > d) lo = d;
-    sum += d;
-    ++count;
+  for (int x = 0; x <= lastX; ++x) {
+    const double* v = set.values[x];
+    for (int y = 0; y <= lastY; ++y) {
+      const double d = v[y];
+      if (!IsValid(d)) continue;
+      if (hi < d) hi = d;
+      if (lo > d) lo = d;
+      sum += d;
+      ++count;
+    }
   }
   set.pointCount = count;
   set.rangeMin = lo;
@@ -92,14 +105,18 @@ void ComputeStatistics(GridDataSet& set) {
   set.mean = count == 0 ? kNoData : sum / static_cast<double>(count);
 }
 
-double ComputeMean(const GridDataSet& set) {
+double ComputeMean(const GridDataSet& set, int lastX, int lastY) {
+  lastX = std::min(lastX, kGridDim - 1);
+  lastY = std::min(lastY, kGridDim - 1);
   double sum = 0.0;
   long count = 0;
-  const double* v = &set.values[0][0];
-  for (int i = 0; i < kGridDim * kGridDim; ++i) {
-    if (IsValid(v[i])) {
-      sum += v[i];
-      ++count;
+  for (int x = 0; x <= lastX; ++x) {
+    for (int y = 0; y <= lastY; ++y) {
+      const double v = set.values[x][y];
+      if (IsValid(v)) {
+        sum += v;
+        ++count;
+      }
     }
   }
   return count == 0 ? kNoData : sum / static_cast<double>(count);

@@ -27,6 +27,8 @@ struct GridDataSet {
   int32_t size = 0;
   int32_t pitchX = 0;
   int32_t pitchY = 0;
+  // The largest X and Y a reader placed a value at. No valid value lies beyond them once a reader
+  // has finished, and conditioning writes nowhere beyond, so its passes stop at this corner.
   int32_t maxX = 0;
   int32_t maxY = 0;
   double values[kGridDim][kGridDim];  // [x][y], indexed by the coordinates themselves
@@ -56,11 +58,16 @@ std::unique_ptr<GridDataSet[]> MakeDataSets();
 // size, pitches, maxX/maxY and span keep their values.
 void ResetDataSets(GridDataSet* sets, int count);
 
-// Recomputes pointCount, rangeMin, rangeMax, span and mean from the valid points (x outer,
-// y inner, strict comparisons). Does nothing for an inactive slot.
-void ComputeStatistics(GridDataSet& set);
+// ResetDataSets for slots as a reader and the conditioning leave them: the rows of an active slot
+// past maxX hold nothing and are not read.
+void ResetLoadedDataSets(GridDataSet* sets, int count);
 
-// Mean of the valid points in x-major order, or kNoData when there is none.
-double ComputeMean(const GridDataSet& set);
+// Recomputes pointCount, rangeMin, rangeMax, span and mean from the valid points (x outer,
+// y inner, strict comparisons) with x <= lastX and y <= lastY. Does nothing for an inactive slot.
+void ComputeStatistics(GridDataSet& set, int lastX = kGridDim - 1, int lastY = kGridDim - 1);
+
+// Mean of the valid points with x <= lastX and y <= lastY in x-major order, or kNoData when there
+// is none.
+double ComputeMean(const GridDataSet& set, int lastX = kGridDim - 1, int lastY = kGridDim - 1);
 
 }  // namespace orvelle

@@ -313,7 +313,7 @@ void Transpose(const double* from, int rows, int cols, double* to) {
 // Drops the lattice values with the rest of the data set; the name stays.
 void ResetKeepingName(GridDataSet& d) {
   const std::string name = d.name;
-  ResetDataSets(&d, 1);
+  ResetLoadedDataSets(&d, 1);
   if (!name.empty()) d.name = name;
 }
 
@@ -332,7 +332,7 @@ void StoreStatistics(GridDataSet& d, int rows, int cols) {
   d.rangeMin = d.defaultMin = lo;
   d.rangeMax = d.defaultMax = hi;
   d.span = hi - lo;
-  d.mean = ComputeMean(d);
+  d.mean = ComputeMean(d, rows - 1, cols - 1);  // the reset emptied everything beyond
 }
 
 bool FitsWorkingStorage(const GridDataSet& d) {

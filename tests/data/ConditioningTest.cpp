@@ -179,7 +179,23 @@ TEST_F(ConditioningTest, FilterSmoothsOnlyTheCornerSquareAndMatchesTheDiscMeanLo
   }
   EXPECT_NE(sets[0].values[300][300], sets[1].values[300][300]);
 
+  // A lattice that ends before the corner square: the passes stop at its last row and column.
+  for (GridDataSet* d : {&sets[0], &sets[1]}) {
+    Rough(*d);
+    d->maxX = 37;
+    d->maxY = 12;
+    for (int x = 0; x < kGridDim; ++x)
+      for (int y = 0; y < kGridDim; ++y)
+        if (x > 37 || y > 12) d->values[x][y] = kNoData;
+  }
+  FilterDataSet(sets[0], 5);
+  reference::FilterDataSet(sets[1], 5);
+  for (int x = 0; x <= 37; ++x)
+    for (int y = 0; y <= 12; ++y)
+      ASSERT_NEAR(sets[0].values[x][y], sets[1].values[x][y], 1e-10 * 1.25) << x << "," << y;
+
   Rough(sets[0]);
+  Rough(sets[1]);
   FilterDataSet(sets[0], 0);
   FilterDataSet(sets[0], -2);
   EXPECT_TRUE(std::equal(&sets[0].values[0][0], &sets[0].values[0][0] + kGridDim * kGridDim,
