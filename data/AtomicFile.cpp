@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 
 namespace orvelle {
 namespace {
@@ -44,6 +45,35 @@ bool WriteInPlace(const std::string& path, const std::string& bytes, WriteFailur
   return ok ? true : Fail(failure, WriteFailure::Write);
 }
 
+// The temporary file for `target`. Where the file system offers unnamed files it is one: it gets
+// a name only once its bytes are on disk, so a process killed while writing leaves nothing
+// behind. `named` says whether the returned descriptor already has the name `temp`.
+int OpenTemporary(const std::string& target, mode_t mode, std::string& temp, bool& named) {
+  const size_t slash = target.rfind('/');
+  const std::string dir = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+  named = false;
+  const int fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+  if (fd >= 0) return fd;
+  temp = target + ".XXXXXX";
+  named = true;
+  return ::mkstemp(temp.data());
+}
+
+// Gives the unnamed file `fd` a free name beside `target`.
+bool NameTemporary(int fd, const std::string& target, std::string& temp) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  std::random_device seed;
+  std::minstd_rand next(seed());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = target + "." + std::to_string(next() % 1000000);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      return true;
+    }
+    if (errno != EEXIST) return false;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
@@ -69,12 +99,14 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, Writ
     if (::realpath(path.c_str(), resolved) != nullptr) target = resolved;
   }
 
-  std::string temp = target + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return Fail(failure, WriteFailure::Open);
   // Keep the permissions of the file being replaced; a new file gets the usual 0644.
   const mode_t mode = exists ? (old.st_mode & 07777) : 0644;
+  std::string temp;
+  bool named = false;
+  const int fd = OpenTemporary(target, mode, temp, named);
+  if (fd < 0) return Fail(failure, WriteFailure::Open);
   bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+  if (ok && !named) ok = named = NameTemporary(fd, target, temp);
   int saved = errno;
   if (::close(fd) != 0 && ok) {
     ok = false;
@@ -85,7 +117,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, Writ
     saved = errno;
   }
   if (!ok) {
-    std::remove(temp.c_str());
+    if (named) std::remove(temp.c_str());
     errno = saved;
     return Fail(failure, WriteFailure::Write);
   }

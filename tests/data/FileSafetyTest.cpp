@@ -7,8 +7,10 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -81,6 +83,23 @@ TEST(WholeFileWrites, DevicesAreWrittenInPlaceNotReplaced) {
   EXPECT_TRUE(WriteFileAtomically(link, "new"));
   EXPECT_EQ(ReadFile(real), "new");
   EXPECT_TRUE(std::filesystem::is_symlink(link));
+}
+
+TEST(WholeFileWrites, AWriteKilledHalfWayLeavesNoTemporaryBehind) {
+  TempDir dir;
+  const std::string path = dir.Write("big.csv", "old");
+  const std::string bytes(256 << 20, 'x');  // long enough to be killed while it is written
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) _exit(WriteFileAtomically(path, bytes) ? 0 : 1);
+  usleep(20000);
+  kill(pid, SIGKILL);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "the write ended before the kill";
+  EXPECT_EQ(ReadFile(path), "old");
+  const std::filesystem::directory_iterator entries(dir.Path());
+  EXPECT_EQ(std::distance(begin(entries), end(entries)), 1);
 }
 
 class OddInputTest : public testing::Test {
