@@ -1,7 +1,7 @@
 // Whole-file writes that never leave a truncated file behind: the bytes go to a temporary file in
-// the target's directory (unnamed until it is complete, where the file system allows), are flushed
-// to disk and only then renamed over the target. Every writer
-// of the program (settings, ROI CSV, command-line outputs, reports) goes through here.
+// the target's directory (unnamed until it is complete, where the file system allows), are
+// flushed to disk and only then renamed over the target. Every writer of the program (settings,
+// ROI CSV, command-line outputs, reports) goes through here.
 #pragma once
 
 #include <string>

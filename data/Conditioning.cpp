@@ -100,8 +100,7 @@ int FillLatticeCells(GridDataSet& s, int limitX, int limitY) {
 }
 
 // A one-pitch cell consists of its four corners alone, so a complete one has nothing to fill:
-// the cells are only counted.
-// Origins run up to limitX, limitY, far corners up to the last point.
+// the cells are only counted. Origins run up to limitX, limitY, far corners up to the last point.
 int CountCompleteUnitCells(const GridDataSet& s, int limitX, int limitY) {
   const int lastX = std::min(limitX, LastX(s) - 1);
   const int lastY = std::min(limitY, LastY(s) - 1);
