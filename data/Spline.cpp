@@ -310,10 +310,11 @@ void Transpose(const double* from, int rows, int cols, double* to) {
   }
 }
 
-// Drops the lattice values with the rest of the data set; the name stays.
+// Drops the lattice values with the rest of the data set; the name stays. Every row is looked at,
+// not only those up to maxX: whatever a slot held before, nothing may survive outside the output.
 void ResetKeepingName(GridDataSet& d) {
   const std::string name = d.name;
-  ResetLoadedDataSets(&d, 1);
+  ResetDataSets(&d, 1);
   if (!name.empty()) d.name = name;
 }
 
