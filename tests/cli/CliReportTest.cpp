@@ -244,10 +244,7 @@ TEST(CliReport, WatchReportsAFileWrittenInPiecesOnceComplete) {
       << summary;
   EXPECT_EQ(ReadFile(dir.File("err")),
             "report: 1 " + dir.File("in/part.thk") + " ok\nreport: stopped after 1 file(s)\n");
-  const std::string pages = PdfInfo(out + "/report.pdf", "Pages:");
-  if (!pages.empty()) {
-    EXPECT_EQ(pages, "2");
-  }
+  EXPECT_EQ(PdfInfo(out + "/report.pdf", "Pages:"), "2");  // a PDF without pages fails too
 }
 
 TEST(CliReport, UsageErrors) {
