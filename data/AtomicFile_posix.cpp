@@ -7,6 +7,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -168,8 +169,9 @@ bool NameTemporary(int fd, const std::string& target, std::string& temp) {
 // The file being replaced: the temporary takes over its owner and group where this process may
 // set them, then its mode (a change of owner clears the set-id bits, so the mode comes last).
 bool TakeOver(int fd, const struct stat& old) {
-  if (::fchown(fd, old.st_uid, old.st_gid) != 0)
+  if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
     (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+  }
   return ::fchmod(fd, old.st_mode & 07777) == 0;
 }
 
@@ -183,7 +185,8 @@ void SyncDirectory(const std::string& target) {
 
 // Writes a temporary beside `target` and renames it over `target`. The temporary is unnamed
 // while its bytes go in when `unnamed` allows and the file system offers it; `unnameable` tells
-// that such a file could not be given a name afterwards (no /proc, no privilege).
+// that such a file could not be given a name afterwards (no /proc, no privilege to link it by its
+// descriptor alone).
 bool Replace(const std::string& target, const std::string& bytes, const struct stat* old,
              bool unnamed, bool& unnameable, WriteFailure& failure) {
   // A new file gets what opening it would give: 0666 less the umask (or the directory's default
@@ -201,7 +204,7 @@ bool Replace(const std::string& target, const std::string& bytes, const struct s
   bool ok = (old == nullptr || TakeOver(fd, *old)) && WriteAll(fd, bytes) && ::fsync(fd) == 0;
   if (ok && !named) {
     ok = named = NameTemporary(fd, target, temp);
-    unnameable = !ok && errno == ENOENT;
+    unnameable = !ok && errno == ENOENT && ::access("/proc/self/fd", F_OK) != 0;
   }
   ok = CloseKeepingErrno(fd, ok);
   if (ok && std::rename(temp.c_str(), target.c_str()) != 0) ok = false;
@@ -251,9 +254,15 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, Writ
     ::close(probe);
   }
 
+  // Once an unnamed file could not be named (no /proc, no privilege), later writes of the process
+  // take a named temporary at once instead of writing their bytes twice.
+  static std::atomic<bool> unnamedWorks{true};
   bool unnameable = false;
-  if (Replace(target, bytes, exists ? &old : nullptr, true, unnameable, failure)) return true;
+  if (Replace(target, bytes, exists ? &old : nullptr, unnamedWorks, unnameable, failure)) {
+    return true;
+  }
   if (!unnameable) return false;
+  unnamedWorks = false;
   failure = WriteFailure::None;
   return Replace(target, bytes, exists ? &old : nullptr, false, unnameable, failure);
 }
