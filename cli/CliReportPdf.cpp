@@ -156,7 +156,7 @@ void DrawTypePage(QPainter& painter, PageFlow& flow, const ReportEntry& entry, c
     figures.push_back(
         {QString::fromLatin1(kFigureNames[i]), QString::fromStdString(row.figures[i])});
   }
-  DrawTable(painter, QPoint(left, y), figures, {180, sizes.colormap.width() - 180});
+  DrawTable(painter, QPoint(left, y), figures, {240, sizes.colormap.width() - 240});
 
   const bool roiShown[2] = {options.cli.roi1.has_value(), options.cli.roi2.has_value()};
   if (roiShown[0] || roiShown[1]) {

@@ -122,7 +122,7 @@ TEST(CliReport, GoodAndBadFilesTogether) {
                          ",0,Elevation_m,ok,430,5,5,129731,94,195,"),
             std::string::npos)
       << summary;
-  EXPECT_NE(summary.find(",1,127.200,167.800,"), std::string::npos) << summary;
+  EXPECT_NE(summary.find(",127.200,167.800,"), std::string::npos) << summary;
   // The uniformity figures are info's, each reading back to the same number.
   const std::string infoJson = ReadFile(out + "/volcano_pitch5/info.json");
   std::vector<std::string> row;
@@ -205,7 +205,10 @@ TEST(CliReport, SameSummaryWhateverTheJobCount) {
   EXPECT_EQ(summaries[0], summaries[1]);
   EXPECT_NE(
       summaries[0].find(
-          "\n" + a + ",0,\"say \"\"hi\"\" \xE8\x86\x9C\xE5\x8E\x9A\",ok,1,1,1,4,1.5,2.5,2,1,1\n"),
+          "\n" + a + ",0,\"say \"\"hi\"\" \xE8\x86\x9C\xE5\x8E\x9A\",ok,1,1,1,4,1.5,2.5,2,1,1," +
+          // 1.5 twice and 2.5 twice: spread sqrt(1 / 3), 1 / (2 x 2), half the spread; no fill
+          "0.5773502691896257,25,28.867513459481287,4,1.5,2.5,2,0.5773502691896257,25,"
+          "28.867513459481287\n"),
       std::string::npos)
       << summaries[0];
   EXPECT_NE(summaries[0].find("\n" + a2 + ",,,X coord"), std::string::npos);
