@@ -13,11 +13,15 @@ struct PixelPoint {
 };
 
 struct CliOptions {
-  std::string command;  // info, grid, render, roi
+  std::string command;  // info, grid, render, roi, diff
   std::string file;     // a THK file, or "-" for clipboard text on standard input
+  std::string other;    // diff: the file subtracted from (or dividing) `file`
   std::string output;   // -o; "-" is standard output
   int type = 0;         // 0-based data type
-  std::string view;     // render: colormap, contour, linegraph, 3d
+  bool typeGiven = false;
+  std::string format;  // grid: csv, npy or gsf (from the output's extension when not given)
+  bool ratio = false;  // diff: A / B instead of A - B
+  std::string view;    // render: colormap, contour, linegraph, 3d
   std::optional<int> width, height;
   std::optional<PixelPoint> roi1, roi2;
   std::optional<std::string> settings;

@@ -4,11 +4,13 @@
 #include "cli/Cli.h"
 #include "data/Conditioning.h"
 #include "data/Message.h"
+#include "data/Uniformity.h"
 
 namespace orvelle::cli {
 
 int ConditionLoaded(const CliOptions& options, const ViewerParams& params, GridDataSet* sets,
                     int count) {
+  for (int i = 0; i < count; ++i) MeasureSites(sets[i]);
   if (!params.autoFill) return 1;
   // Clipboard text is conditioned over all ten slots, as the window's paste does.
   const int slots = options.file == "-" ? kMaxDataSets : count;

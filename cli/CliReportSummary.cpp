@@ -59,7 +59,7 @@ std::vector<std::string> SplitTabs(const std::string& line) {
   }
 }
 
-constexpr size_t kRowFields = 4 + kFigureCount + 6;  // "row", slot, name, status, figures, ROIs
+constexpr size_t kRowFields = 4 + kFigureCount + 8;  // "row", slot, name, status, figures, ROIs
 
 }  // namespace
 
@@ -133,7 +133,7 @@ std::string SummaryCsv(const std::vector<ReportEntry>& entries, const ReportOpti
   const bool roiShown[2] = {options.cli.roi1.has_value(), options.cli.roi2.has_value()};
   std::string out = "file,slot,name,status";
   for (const char* name : kFigureNames) out += std::string(",") + name;
-  static constexpr const char* kRoiNames[3] = {"Min", "Max", "Mean"};
+  static constexpr const char* kRoiNames[4] = {"Min", "Max", "Mean", "StdDev"};
   for (int k = 0; k < 2; ++k) {
     if (!roiShown[k]) continue;
     for (const char* n : kRoiNames) out += ",roi" + std::to_string(k + 1) + n;

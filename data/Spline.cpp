@@ -334,6 +334,7 @@ void StoreStatistics(GridDataSet& d, int rows, int cols) {
   d.rangeMax = d.defaultMax = hi;
   d.span = hi - lo;
   d.mean = ComputeMean(d, rows - 1, cols - 1);  // the reset emptied everything beyond
+  d.stdDev = ComputeStdDev(d, d.mean, rows - 1, cols - 1);
 }
 
 bool FitsWorkingStorage(const GridDataSet& d) {

@@ -11,9 +11,9 @@ _orvelle_cli() {
     cword=$COMP_CWORD
   fi
 
-  local commands="info grid render roi report"
+  local commands="info grid render roi diff report"
   local valued="-o --output --type --view --size --roi1 --roi2 --settings --spline --filter
-    --normalize --roi-type --roi-size --roi-digits --jobs --page --watch --settle"
+    --normalize --roi-type --roi-size --roi-digits --jobs --page --watch --settle --format"
   local common="--settings --no-fill --spline --filter --normalize --type --roi-type --roi-size
     --roi-digits -o --output -h --help"
 
@@ -43,6 +43,10 @@ _orvelle_cli() {
       COMPREPLY=($(compgen -W "a4 letter" -- "$cur"))
       return
       ;;
+    --format)
+      COMPREPLY=($(compgen -W "csv npy gsf" -- "$cur"))
+      return
+      ;;
     --settings)
       _orvelle_cli_files '' "$cur"
       return
@@ -70,6 +74,8 @@ _orvelle_cli() {
   if [[ $cur == -?* ]]; then
     local options=$common
     case $command in
+      grid) options+=" --format" ;;
+      diff) options="--type --ratio -o --output -h --help" ;;
       render) options+=" --view --size" ;;
       roi) options+=" --roi1 --roi2" ;;
       report) options+=" --roi1 --roi2 --jobs --all-types --page --quiet --watch --settle" ;;

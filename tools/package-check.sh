@@ -119,8 +119,10 @@ completions=$(bash -c '
   ask orvelle-cli report a.thk --w
   ask orvelle-cli render a.thk --view ""
   ask orvelle-cli report a.thk --page ""
+  ask orvelle-cli grid a.thk --format ""
+  ask orvelle-cli diff a.thk b.thk --r
 ')
-expected=$'info grid render roi report\n--watch\ncolormap contour linegraph 3d\na4 letter'
+expected=$'info grid render roi diff report\n--watch\ncolormap contour linegraph 3d\na4 letter\ncsv npy gsf\n--ratio'
 [ "$completions" = "$expected" ] || fail "bash completion gave: $completions"
 
 echo "-- the viewer from /usr/bin under a virtual X server"

@@ -13,8 +13,10 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "support/TestSupport.h"
@@ -114,12 +116,40 @@ TEST(CliReport, GoodAndBadFilesTogether) {
   const std::string summary = ReadFile(out + "/summary.csv");
   EXPECT_EQ(summary.substr(0, summary.find('\n')),
             "file,slot,name,status,size,pitchX,pitchY,pointCount,min,max,mean,span,"
-            "normDivisor,roi1Min,roi1Max,roi1Mean");
-  EXPECT_NE(summary.find("\n" + bad + ",0,," + kBadMessage + ",,,,,,,,,,,,\n" + good +
+            "normDivisor,stdDev,nonUniformityPct,cvPct,sitesCount,sitesMin,sitesMax,sitesMean,"
+            "sitesStdDev,sitesNonUniformityPct,sitesCvPct,roi1Min,roi1Max,roi1Mean,roi1StdDev");
+  EXPECT_NE(summary.find("\n" + bad + ",0,," + kBadMessage + std::string(23, ',') + "\n" + good +
                          ",0,Elevation_m,ok,430,5,5,129731,94,195,"),
             std::string::npos)
       << summary;
-  EXPECT_NE(summary.find(",1,127.200,167.800,"), std::string::npos) << summary;
+  EXPECT_NE(summary.find(",127.200,167.800,"), std::string::npos) << summary;
+  // The uniformity figures are info's, each reading back to the same number.
+  const std::string infoJson = ReadFile(out + "/volcano_pitch5/info.json");
+  std::vector<std::string> row;
+  {
+    const size_t start = summary.find("\n" + good + ",0,") + 1;
+    std::istringstream fields(summary.substr(start, summary.find('\n', start) - start));
+    for (std::string f; std::getline(fields, f, ',');) row.push_back(f);
+  }
+  ASSERT_EQ(row.size(), 27u) << summary;
+  auto infoNumber = [&](const std::string& key, size_t from) {
+    const size_t at = infoJson.find("\"" + key + "\":", from) + key.size() + 3;
+    return std::stod(infoJson.substr(at, infoJson.find_first_of(",}", at) - at));
+  };
+  const size_t sites = infoJson.find("\"sites\":");
+  const std::pair<int, double> expected[] = {{13, infoNumber("stdDev", 0)},
+                                             {14, infoNumber("nonUniformityPct", 0)},
+                                             {15, infoNumber("cvPct", 0)},
+                                             {16, 87 * 61},
+                                             {17, infoNumber("min", sites)},
+                                             {18, infoNumber("max", sites)},
+                                             {19, infoNumber("mean", sites)},
+                                             {20, infoNumber("stdDev", sites)},
+                                             {21, infoNumber("nonUniformityPct", sites)},
+                                             {22, infoNumber("cvPct", sites)}};
+  for (const auto& [column, value] : expected) EXPECT_EQ(std::stod(row[column]), value) << column;
+  EXPECT_EQ(row[26].size() - row[26].find('.'), 4u) << row[26];  // the table's three decimals
+  EXPECT_GT(std::stod(row[26]), 0.0);
   EXPECT_FALSE(fs::exists(out + "/bad"));  // nothing to keep for a failed file
 
   // Every output is what the single commands write for the same file.
@@ -175,7 +205,10 @@ TEST(CliReport, SameSummaryWhateverTheJobCount) {
   EXPECT_EQ(summaries[0], summaries[1]);
   EXPECT_NE(
       summaries[0].find(
-          "\n" + a + ",0,\"say \"\"hi\"\" \xE8\x86\x9C\xE5\x8E\x9A\",ok,1,1,1,4,1.5,2.5,2,1,1\n"),
+          "\n" + a + ",0,\"say \"\"hi\"\" \xE8\x86\x9C\xE5\x8E\x9A\",ok,1,1,1,4,1.5,2.5,2,1,1," +
+          // 1.5 twice and 2.5 twice: spread sqrt(1 / 3), 1 / (2 x 2), half the spread; no fill
+          "0.5773502691896257,25,28.867513459481287,4,1.5,2.5,2,0.5773502691896257,25,"
+          "28.867513459481287\n"),
       std::string::npos)
       << summaries[0];
   EXPECT_NE(summaries[0].find("\n" + a2 + ",,,X coord"), std::string::npos);
