@@ -19,7 +19,8 @@ int RunCli(const std::vector<std::string>& args);
 bool PrepareParams(const CliOptions& options, ViewerParams& params);
 
 // Runs the conditioning pipeline over the loaded slots as the window's open path does (file:
-// `count` slots; clipboard text: all ten). Returns 1, or -1 after a message.
+// `count` slots; clipboard text: all ten), then gives the --type slot the --range colour range
+// when one is asked for. Returns 1, or -1 after a message.
 int ConditionLoaded(const CliOptions& options, const ViewerParams& params, GridDataSet* sets,
                     int count);
 

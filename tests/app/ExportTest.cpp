@@ -140,6 +140,49 @@ TEST_F(WindowExport, UnknownTagDoesNothingAnd3DNeverClaimsAnEmptyCopy) {
   }
 }
 
+// orvelle-cli render --framed draws what the copy buttons copy, for the same file and settings.
+QImage RenderFramed(const char* view, const std::vector<std::string>& extra = {}) {
+  TempDir out;
+  std::vector<std::string> args = {
+      "render",         ExamplePath("volcano_pitch5.thk"), "--view", view, "--framed", "-o",
+      out.File("f.png")};
+  args.insert(args.end(), extra.begin(), extra.end());
+  const CliResult r = RunCliProcess(args);
+  EXPECT_EQ(r.status, 0) << r.err;
+  return QImage(QString::fromStdString(out.File("f.png"))).convertToFormat(QImage::Format_RGB32);
+}
+
+TEST_F(WindowExport, FramedRenderIsTheCopyOfTheColormapAndTheContour) {
+  TForm1& form = LoadedWindow();
+  QTest::mouseClick(form.Btn_Copy_Colormap, Qt::LeftButton);
+  const QImage colormap = ClipboardPicture();
+  EXPECT_EQ(colormap.size(), QSize(404, 314));
+  EXPECT_TRUE(RenderFramed("colormap") == colormap);
+  QTest::mouseClick(form.Btn_Copy_Contour, Qt::LeftButton);
+  const QImage contour = ClipboardPicture();
+  EXPECT_EQ(contour.size(), QSize(406, 314));
+  EXPECT_TRUE(RenderFramed("contour") == contour);
+}
+
+// --range gives the pictures of a window whose Max and Min were typed in, once the views were
+// drawn again (a new contour level count redraws the contour).
+TEST_F(WindowExport, RangeDrawsAsTheWindowsTypedMinAndMax) {
+  TForm1& form = LoadedWindow();
+  QTest::mouseClick(form.Btn_Copy_Colormap, Qt::LeftButton);
+  const QImage fullRange = ClipboardPicture();
+  TypeIntoLabel("Lbl_Max", QString("170.5"));
+  TypeIntoLabel("Lbl_Min", QString("120"));
+  TypeIntoLabel("Lbl_BorderCount", QString("5"));
+  messages.Clear();
+  QTest::mouseClick(form.Btn_Copy_Colormap, Qt::LeftButton);
+  const QImage colormap = ClipboardPicture();
+  QTest::mouseClick(form.Btn_Copy_Contour, Qt::LeftButton);
+  const QImage contour = ClipboardPicture();
+  EXPECT_FALSE(colormap == fullRange);
+  EXPECT_TRUE(RenderFramed("colormap", {"--range", "120,170.5"}) == colormap);
+  EXPECT_TRUE(RenderFramed("contour", {"--range=120,170.5"}) == contour);
+}
+
 class WindowDrop : public WindowTest {
  protected:
   // Sends a drag entering the window and, when it was accepted, the drop; true when accepted.
