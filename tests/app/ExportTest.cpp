@@ -16,6 +16,7 @@
 #include <functional>
 
 #include "WindowFixture.h"
+#include "data/SettingsFile.h"
 
 namespace orvelle::test {
 namespace {
@@ -152,16 +153,20 @@ QImage RenderFramed(const char* view, const std::vector<std::string>& extra = {}
   return QImage(QString::fromStdString(out.File("f.png"))).convertToFormat(QImage::Format_RGB32);
 }
 
+// With the axis ticks shown, which the colour map's copy takes along.
 TEST_F(WindowExport, FramedRenderIsTheCopyOfTheColormapAndTheContour) {
+  ViewerParams ticks = DesignedParams();
+  ticks.tickShow = 1;
+  dir.Write("setting.dat", FormatSettings(ticks));
   TForm1& form = LoadedWindow();
   QTest::mouseClick(form.Btn_Copy_Colormap, Qt::LeftButton);
   const QImage colormap = ClipboardPicture();
   EXPECT_EQ(colormap.size(), QSize(404, 314));
-  EXPECT_TRUE(RenderFramed("colormap") == colormap);
+  EXPECT_TRUE(RenderFramed("colormap", {"--settings", SettingsFile()}) == colormap);
   QTest::mouseClick(form.Btn_Copy_Contour, Qt::LeftButton);
   const QImage contour = ClipboardPicture();
   EXPECT_EQ(contour.size(), QSize(406, 314));
-  EXPECT_TRUE(RenderFramed("contour") == contour);
+  EXPECT_TRUE(RenderFramed("contour", {"--settings", SettingsFile()}) == contour);
 }
 
 // --range gives the pictures of a window whose Max and Min were typed in, once the views were
