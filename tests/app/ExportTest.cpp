@@ -1,6 +1,6 @@
 // Pictures of the views on the clipboard (sizes, contents against the window's own pixels, the
 // colour map's hidden overlays, the formats offered, the messages), files dropped on the window
-// and the open and paste shortcuts.
+// and the open and paste shortcuts; the command line's framed pictures equal to the copies.
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
