@@ -18,9 +18,10 @@ int RunCli(const std::vector<std::string>& args);
 // file (--settings), then the options that override single settings. False after a message.
 bool PrepareParams(const CliOptions& options, ViewerParams& params);
 
-// Measures the site figures of slots 0..count-1 as read (MeasureSites), then runs the conditioning
+// Measures the site figures of slots 0..count-1 as read (MeasureSites), runs the conditioning
 // pipeline over the loaded slots as the window's open path does (file: `count` slots; clipboard
-// text: all ten). Returns 1, or -1 after a message.
+// text: all ten), then gives the --type slot the --range colour range when one is asked for.
+// Returns 1, or -1 after a message.
 int ConditionLoaded(const CliOptions& options, const ViewerParams& params, GridDataSet* sets,
                     int count);
 

@@ -1,6 +1,7 @@
 #include "cli/CliOptions.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 
 namespace orvelle::cli {
@@ -32,7 +33,8 @@ const char* CliUsage() {
          "  orvelle-cli grid   FILE [--type N] [--format csv|npy|gsf] -o OUT\n"
          "                                                    the conditioned grid of one type\n"
          "  orvelle-cli render FILE --view colormap|contour|linegraph|3d [--type N]\n"
-         "                     [--size WxH] -o OUT.png        a view's picture as PNG\n"
+         "                     [--size WxH] [--framed] -o OUT.png\n"
+         "                                                    a view's picture as PNG\n"
          "  orvelle-cli roi    FILE --roi1 X,Y [--roi2 X,Y] [-o OUT.csv]\n"
          "                                                    ROI table, comma separated\n"
          "  orvelle-cli diff   A B -o OUT.thk [--ratio] [--type N]\n"
@@ -81,6 +83,11 @@ const char* CliUsage() {
          "  --format F          grid: csv, npy or gsf\n"
          "  --ratio             diff: A / B instead of A - B\n"
          "  --roi-type circle|square, --roi-size N, --roi-digits D\n"
+         "  --range MIN,MAX     colour range of the chosen data type for the maps, the\n"
+         "                      contour levels, the value labels and the 3D surface, as the\n"
+         "                      window's Min and Max set it (not with --all-types)\n"
+         "  --framed            render colormap or contour with its frame, colour bar and\n"
+         "                      value labels, as the window's copy button copies it\n"
          "  -o PATH             output file; - writes to standard output (report: the output\n"
          "                      folder, created when missing)\n"
          "  -h, --help          this text\n"
@@ -130,18 +137,18 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, bool& 
       arg = arg.substr(0, eq);
       hasInlineValue = true;
     }
-    if (arg == "--no-fill" || arg == "--ratio") {
+    if (arg == "--no-fill" || arg == "--ratio" || arg == "--framed") {
       if (hasInlineValue) {
         error = arg + " takes no value";
         return false;
       }
-      (arg == "--ratio" ? o.ratio : o.noFill) = true;
+      (arg == "--ratio" ? o.ratio : arg == "--framed" ? o.framed : o.noFill) = true;
       continue;
     }
     static const char* const kWithValue[] = {
-        "-o",          "--output",   "--type",     "--view",       "--size",
-        "--roi1",      "--roi2",     "--settings", "--spline",     "--filter",
-        "--normalize", "--roi-type", "--roi-size", "--roi-digits", "--format"};
+        "-o",         "--output",     "--type",   "--view",   "--size",      "--roi1",
+        "--roi2",     "--settings",   "--spline", "--filter", "--normalize", "--roi-type",
+        "--roi-size", "--roi-digits", "--format", "--range"};
     bool known = false;
     for (const char* name : kWithValue) known = known || arg == name;
     if (!known) {
@@ -180,6 +187,14 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, bool& 
     } else if (arg == "--roi1" || arg == "--roi2") {
       if (!ToPair(value, ',', n, m)) return error = bad + " (X,Y)", false;
       (arg == "--roi1" ? o.roi1 : o.roi2) = PixelPoint{n, m};
+    } else if (arg == "--range") {
+      const size_t comma = value.find(',');
+      double lo = 0, hi = 0;
+      if (comma == std::string::npos || !ToDouble(value.substr(0, comma), lo) ||
+          !ToDouble(value.substr(comma + 1), hi) || !std::isfinite(lo) || !std::isfinite(hi) ||
+          !(lo < hi))
+        return error = bad + " (MIN,MAX with MIN < MAX)", false;
+      o.range = std::make_pair(lo, hi);
     } else if (arg == "--settings") {
       o.settings = value;
     } else if (arg == "--spline") {
@@ -236,6 +251,9 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, bool& 
   if (o.command == "render") {
     if (o.view.empty()) return error = "render needs --view", false;
     if (o.output.empty()) return error = "render needs -o OUT.png", false;
+    if (o.framed && o.view != "colormap" && o.view != "contour")
+      return error = "--framed is for --view colormap or contour", false;
+    if (o.framed && o.width) return error = "--framed draws the window's size; drop --size", false;
   }
   if (o.command == "roi" && !o.roi1) return error = "roi needs --roi1 X,Y", false;
   return true;

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace orvelle::cli {
@@ -23,6 +24,9 @@ struct CliOptions {
   bool ratio = false;  // diff: A / B instead of A - B
   std::string view;    // render: colormap, contour, linegraph, 3d
   std::optional<int> width, height;
+  bool framed = false;  // render colormap|contour: with frame, colour bar and value labels
+  // --range MIN,MAX: the colour range of the chosen data type, as the window's Min and Max set it
+  std::optional<std::pair<double, double>> range;
   std::optional<PixelPoint> roi1, roi2;
   std::optional<std::string> settings;
   bool noFill = false;

@@ -131,19 +131,22 @@ TEST(CliFailures, ExitStatusAndMessages) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Data type 2 does not exist"), std::string::npos);
 
-  for (const std::vector<std::string>& args : {std::vector<std::string>{},
-                                               {"frobnicate", "x"},
-                                               {"info"},
-                                               {"grid", "f.thk"},
-                                               {"info", "f.thk", "--type", "x"},
-                                               {"info", "f.thk", "--bogus"},
-                                               {"render", "f.thk", "-o", "x"},
-                                               {"info", "a", "b"},
-                                               {"roi", "f.thk"},
-                                               {"info", "f.thk", "--type"},
-                                               {"diff", "a.thk", "-o", "x"},
-                                               {"diff", "a.thk", "b.thk"},
-                                               {"grid", "f.thk", "--format", "tif", "-o", "x"}}) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{},
+        {"frobnicate", "x"},
+        {"info"},
+        {"grid", "f.thk"},
+        {"info", "f.thk", "--type", "x"},
+        {"info", "f.thk", "--bogus"},
+        {"render", "f.thk", "-o", "x"},
+        {"info", "a", "b"},
+        {"roi", "f.thk"},
+        {"info", "f.thk", "--type"},
+        {"info", "f.thk", "--range", "5,5"},
+        {"render", "f.thk", "--view", "3d", "--framed", "-o", "x"},
+        {"diff", "a.thk", "-o", "x"},
+        {"diff", "a.thk", "b.thk"},
+        {"grid", "f.thk", "--format", "tif", "-o", "x"}}) {
     r = RunCliProcess(args);
     EXPECT_EQ(r.status, 2) << testing::PrintToString(args);
     EXPECT_EQ(r.err.rfind("orvelle-cli: ", 0), 0u) << r.err;

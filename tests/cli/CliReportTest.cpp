@@ -285,6 +285,7 @@ TEST(CliReport, UsageErrors) {
        {std::vector<std::string>{"report", "a.thk"},
         {"report", "-o", "d"},
         {"report", "a.thk", "-o", "d", "--type", "1", "--all-types"},
+        {"report", "a.thk", "-o", "d", "--range", "1,2", "--all-types"},
         {"report", "a.thk", "-o", "d", "--jobs", "0"},
         {"report", "a.thk", "-o", "d", "--page", "a5"},
         {"report", "a.thk", "-o", "d", "--view", "3d"},
