@@ -14,6 +14,14 @@
 #include "views2d/ColorViews.h"
 
 namespace orvelle::cli {
+namespace {
+
+// The resolution a QImage takes when no GUI application runs (Qt's fallback of 100 dpi), which
+// is how `render` draws these views. A process that runs one (a report worker) sets it, so the
+// PNG's bytes do not depend on the process that drew it.
+constexpr int kDotsPerMeter = 3937;
+
+}  // namespace
 
 int RunRender2d(const CliContext& context) {
   const CliOptions& options = context.options;
@@ -42,8 +50,10 @@ int RunRender2d(const CliContext& context) {
     if (context.sets[0].active) SetPaletteParams(params.colormapPalette);
     RefreshColorViews(views, context.sets[options.type], params);
   }
-  return WritePng(options.view == "contour" ? views.contour : views.colormap, options.output) ? 0
-                                                                                              : 1;
+  QImage& picture = options.view == "contour" ? views.contour : views.colormap;
+  picture.setDotsPerMeterX(kDotsPerMeter);
+  picture.setDotsPerMeterY(kDotsPerMeter);
+  return WritePng(picture, options.output) ? 0 : 1;
 }
 
 }  // namespace orvelle::cli

@@ -22,6 +22,23 @@ QSurfaceFormat SurfaceViewFormat() {
   return format;
 }
 
+namespace {
+
+// Needs the context current.
+std::unique_ptr<QOpenGLFramebufferObject> MakeFramebuffer(int width, int height,
+                                                          std::string& error) {
+  QOpenGLFramebufferObjectFormat fboFormat;
+  fboFormat.setAttachment(QOpenGLFramebufferObject::Depth);
+  fboFormat.setInternalTextureFormat(0x8058);  // GL_RGBA8
+  auto fbo = std::make_unique<QOpenGLFramebufferObject>(width, height, fboFormat);
+  if (fbo->isValid()) return fbo;
+  error = "Cannot create an OpenGL picture of " + std::to_string(width) + " x " +
+          std::to_string(height) + " pixels.";
+  return nullptr;
+}
+
+}  // namespace
+
 OffscreenSurfaceRenderer::OffscreenSurfaceRenderer() = default;
 
 OffscreenSurfaceRenderer::~OffscreenSurfaceRenderer() {
@@ -32,10 +49,20 @@ OffscreenSurfaceRenderer::~OffscreenSurfaceRenderer() {
 }
 
 bool OffscreenSurfaceRenderer::Open(int width, int height, std::string& error) {
+  width_ = height_ = 0;
+  if (context_ && context_->makeCurrent(surface_.get())) {
+    fbo_.reset();
+    if (auto fbo = MakeFramebuffer(width, height, error)) {
+      fbo_ = std::move(fbo);
+      width_ = width;
+      height_ = height;
+    }
+    context_->doneCurrent();
+    return fbo_ != nullptr;
+  }
   fbo_.reset();
   context_.reset();
   surface_.reset();
-  width_ = height_ = 0;
   if (QGuiApplication::instance() == nullptr) {
     error = "OpenGL needs a running application object.";
     return false;
@@ -52,14 +79,9 @@ bool OffscreenSurfaceRenderer::Open(int width, int height, std::string& error) {
         "OpenGL; run under xvfb-run when there is no screen).";
     return false;
   }
-  QOpenGLFramebufferObjectFormat fboFormat;
-  fboFormat.setAttachment(QOpenGLFramebufferObject::Depth);
-  fboFormat.setInternalTextureFormat(0x8058);  // GL_RGBA8
-  auto fbo = std::make_unique<QOpenGLFramebufferObject>(width, height, fboFormat);
-  if (!fbo->isValid()) {
+  auto fbo = MakeFramebuffer(width, height, error);
+  if (!fbo) {
     context->doneCurrent();
-    error = "Cannot create an OpenGL picture of " + std::to_string(width) + " x " +
-            std::to_string(height) + " pixels.";
     return false;
   }
   context->doneCurrent();
@@ -69,6 +91,12 @@ bool OffscreenSurfaceRenderer::Open(int width, int height, std::string& error) {
   width_ = width;
   height_ = height;
   return true;
+}
+
+void OffscreenSurfaceRenderer::RunInContext(const std::function<void()>& work) {
+  if (!context_ || !context_->makeCurrent(surface_.get())) return;
+  work();
+  context_->doneCurrent();
 }
 
 QImage OffscreenSurfaceRenderer::Render(const std::function<void(int, int)>& draw) {
