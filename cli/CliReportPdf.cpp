@@ -181,6 +181,15 @@ void DrawTypePage(QPainter& painter, PageFlow& flow, const ReportEntry& entry, c
   }
 }
 
+// The report's date: now, or SOURCE_DATE_EPOCH (seconds, UTC) where a reproducible report is
+// wanted, as the convention for reproducible outputs has it.
+QDateTime ReportDate() {
+  bool ok = false;
+  const qint64 epoch = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&ok);
+  if (ok && epoch >= 0) return QDateTime::fromSecsSinceEpoch(epoch, Qt::UTC);
+  return QDateTime::currentDateTime();
+}
+
 QString OptionsText(const ReportOptions& options) {
   QStringList words;
   for (const std::string& w : options.passOn) words << FileText(w);
@@ -231,8 +240,7 @@ std::string ReportPdf(const std::vector<ReportEntry>& entries, const ReportOptio
       }
     }
     flow.Text(QStringLiteral("Orvelle measurement report"), TextFont(18, true), 16);
-    flow.Text(QStringLiteral("Date: ") +
-                  QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+    flow.Text(QStringLiteral("Date: ") + ReportDate().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
               TextFont(11));
     QString counts = QStringLiteral("Files: %1    Failed: %2").arg(done - notRun).arg(failedFiles);
     if (notRun > 0) counts += QStringLiteral("    Not run (stopped): %1").arg(notRun);
