@@ -4,6 +4,7 @@
 // folder with a file written in pieces or many files arriving, and the report's usage errors.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -329,14 +330,16 @@ TEST(CliReport, ResumeFinishesAStoppedRunAsOneRunWould) {
   EXPECT_TRUE(WithoutCreationDate(ReadFile(part + "/report.pdf")) ==
               WithoutCreationDate(ReadFile(whole + "/report.pdf")))
       << "report.pdf differs";
+  if (HasFailure()) { fs::remove_all("/tmp/dbgr"); fs::copy(dir.Path(), "/tmp/dbgr", fs::copy_options::recursive); }
 }
 
 TEST(CliReport, AViewLeftOutIsToldInTheSummaryAndOnItsPage) {
   test::TempDir dir;
   const std::string out = dir.File("out");
   const std::string good = ExamplePath("volcano_pitch5.thk");
-  // The offscreen platform has no OpenGL.
-  const CliResult r = RunCliProcess({"report", good, "-o", out}, "", {"QT_QPA_PLATFORM=offscreen"});
+  // Without a display there is no OpenGL.
+  const CliResult r =
+      RunCliProcess({"report", good, "-o", out}, "", {"QT_QPA_PLATFORM=offscreen", "DISPLAY="});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(ReadFile(out + "/summary.csv")
                 .find("\n" + good + ",0,Elevation_m,ok,colormap contour linegraph,430,"),
@@ -382,9 +385,11 @@ TEST(CliReport, OneWorkerDrawsEachFileAsASingleCommandWould) {
 
 TEST(CliReport, AFileThatHangsIsTimedOutAndTheRunGoesOn) {
   test::TempDir dir;
-  // Opening a FIFO that no one writes blocks for good.
+  // Reading a FIFO that is held open but never written blocks for good.
   const std::string hang = dir.File("hang.thk");
   ASSERT_EQ(mkfifo(hang.c_str(), 0600), 0);
+  const int writer = open(hang.c_str(), O_RDWR);
+  ASSERT_GE(writer, 0);
   const std::string good = ExamplePath("volcano_pitch5.thk");
   const std::string out = dir.File("out");
   const CliResult r =
@@ -394,6 +399,7 @@ TEST(CliReport, AFileThatHangsIsTimedOutAndTheRunGoesOn) {
   const std::string summary = ReadFile(out + "/summary.csv");
   EXPECT_NE(summary.find("\n" + hang + ",0,,timed out after 1 s,"), std::string::npos) << summary;
   EXPECT_NE(summary.find("\n" + good + ",0,Elevation_m,ok,"), std::string::npos) << summary;
+  close(writer);
 }
 
 TEST(CliReport, WatchRewritesAtMostEveryIntervalWhileFilesArrive) {
