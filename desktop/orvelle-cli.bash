@@ -13,7 +13,7 @@ _orvelle_cli() {
 
   local commands="info grid render roi report"
   local valued="-o --output --type --view --size --roi1 --roi2 --settings --spline --filter
-    --normalize --roi-type --roi-size --roi-digits --jobs --page --watch --settle"
+    --normalize --roi-type --roi-size --roi-digits --jobs --page --watch --settle --timeout"
   local common="--settings --no-fill --spline --filter --normalize --type --roi-type --roi-size
     --roi-digits -o --output -h --help"
 
@@ -53,7 +53,7 @@ _orvelle_cli() {
       return
       ;;
     --type | --size | --roi1 | --roi2 | --spline | --filter | --normalize | --roi-size | \
-      --roi-digits | --jobs | --settle)
+      --roi-digits | --jobs | --settle | --timeout)
       return
       ;;
   esac
@@ -72,7 +72,8 @@ _orvelle_cli() {
     case $command in
       render) options+=" --view --size" ;;
       roi) options+=" --roi1 --roi2" ;;
-      report) options+=" --roi1 --roi2 --jobs --all-types --page --quiet --watch --settle" ;;
+      report) options+=" --roi1 --roi2 --jobs --all-types --page --quiet --watch --settle --resume
+        --timeout" ;;
     esac
     COMPREPLY=($(compgen -W "$options" -- "$cur"))
     return
