@@ -25,6 +25,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -280,11 +281,15 @@ class ReportRun {
       if (!options_.watchDir && idle) break;
       if (options_.watchDir) {
         if (finished) retryWrite_ = true;
-        // While files keep coming, a rewrite at most every few seconds (and never more than a
-        // fifth of the time), so a long watch stays linear; at once when all is quiet.
+        TakeWritten(false);
+        // While files keep coming, a rewrite at most every few seconds (and never busy more than
+        // a quarter of the time), drawn beside the workers, so a long watch stays linear; at
+        // once when all is quiet.
         const double since = Seconds(Clock::now() - lastWrite_);
         const bool due = since >= std::max(rewriteInterval_, 4 * lastWriteCost_);
-        if (dirty_ && retryWrite_ && (due || (idle && Settled()))) WriteOutputs();
+        if (!writing_.valid() && dirty_ && retryWrite_ && (due || (idle && Settled()))) {
+          StartWrite();
+        }
         if (Seconds(Clock::now() - lastScan) >= kScanInterval) {
           Scan();
           lastScan = Clock::now();
@@ -293,6 +298,7 @@ class ReportRun {
       progress_.Tick();
     }
     const int stopped = stopSignal;
+    TakeWritten(true);
     if (stopped != 0) {
       StopWorkers();
       MarkNotRun();
@@ -667,28 +673,56 @@ class ReportRun {
     }
   }
 
-  // Rewrites summary.csv and report.pdf whole. A failure is told and, while watching, tried
-  // again once another file has finished.
-  bool WriteOutputs() {
-    const Clock::time_point start = Clock::now();
-    lastWrite_ = start;
+  // Writes summary.csv and report.pdf whole; the failure's message (empty when already told),
+  // or nothing. Needs the GUI application; may run beside the coordinator's own work.
+  static std::optional<std::string> WriteBoth(const std::vector<ReportEntry>& entries,
+                                              const ReportOptions& options) {
+    const std::string summary = (fs::path(options.outDir) / "summary.csv").string();
+    if (!WriteFileAtomically(summary, SummaryCsv(entries, options))) {
+      return "File write error. -> " + summary;
+    }
+    const std::string pdf = ReportPdf(entries, options);
+    if (pdf.empty()) return std::string();
+    const std::string path = (fs::path(options.outDir) / "report.pdf").string();
+    if (!WriteFileAtomically(path, pdf)) return "File write error. -> " + path;
+    return std::nullopt;
+  }
+
+  void Written(const std::optional<std::string>& failure) {
+    lastWriteCost_ = Seconds(Clock::now() - lastWrite_);
+    if (!failure) return;
+    // Told, and tried again once another file has finished.
+    if (!failure->empty()) progress_.Failure(*failure);
+    dirty_ = true;
     retryWrite_ = false;
-    const std::string summary = (fs::path(options_.outDir) / "summary.csv").string();
-    if (!WriteFileAtomically(summary, SummaryCsv(entries_, options_))) {
-      progress_.Failure("File write error. -> " + summary);
-      return false;
-    }
+  }
+
+  // A rewrite drawn on a thread of its own from a copy of the entries.
+  void StartWrite() {
     if (!app_ && QCoreApplication::instance() == nullptr) app_ = StartGuiApplication(false);
-    const std::string pdf = ReportPdf(entries_, options_);
-    if (pdf.empty()) return false;
-    const std::string path = (fs::path(options_.outDir) / "report.pdf").string();
-    if (!WriteFileAtomically(path, pdf)) {
-      progress_.Failure("File write error. -> " + path);
-      return false;
-    }
+    lastWrite_ = Clock::now();
     dirty_ = false;
-    lastWriteCost_ = Seconds(Clock::now() - start);
-    return true;
+    writing_ = std::async(std::launch::async, [entries = entries_, &options = options_] {
+      return WriteBoth(entries, options);
+    });
+  }
+
+  // Takes the result of a rewrite on its thread once it is there (`wait`: waits for it).
+  void TakeWritten(bool wait) {
+    if (!writing_.valid()) return;
+    if (!wait && writing_.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return;
+    Written(writing_.get());
+  }
+
+  // Rewrites summary.csv and report.pdf now. False after telling why.
+  bool WriteOutputs() {
+    TakeWritten(true);
+    if (!app_ && QCoreApplication::instance() == nullptr) app_ = StartGuiApplication(false);
+    lastWrite_ = Clock::now();
+    dirty_ = false;
+    const std::optional<std::string> failure = WriteBoth(entries_, options_);
+    Written(failure);
+    return !failure;
   }
 
   // Closes the workers' job lists, so each ends once idle, and waits for them.
@@ -734,7 +768,8 @@ class ReportRun {
   bool dirty_ = false;      // files finished since summary.csv and report.pdf were written
   bool retryWrite_ = true;  // false after a failed write, until the next file finishes
   Clock::time_point lastWrite_{};
-  double lastWriteCost_ = 0;  // seconds the last rewrite took
+  double lastWriteCost_ = 0;                         // seconds the last rewrite took
+  std::future<std::optional<std::string>> writing_;  // a rewrite under way
   const double rewriteInterval_ = RewriteInterval();
   std::unique_ptr<QGuiApplication> app_;
 };

@@ -32,6 +32,7 @@ using test::ReadFile;
 using test::RunCliProcess;
 
 const char* const kBad = "500,\n10,10,\n1,A,\n5,0,1,\n";
+const char* const kSmall = "1,\n1,1,\n1,A,\n0,0,1,\n0,1,2,\n1,0,3,\n1,1,4,\n";
 const char* const kBadMessage = "X coord is not multiple of X-Pitch. -> 5 X-Pitch= 10";
 
 // A report run in the background, for the tests that stop it.
@@ -426,7 +427,7 @@ TEST(CliReport, WatchRewritesAtMostEveryIntervalWhileFilesArrive) {
   };
   constexpr int kFiles = 30;
   for (int i = 0; i < kFiles; ++i) {
-    dir.Write(ThkName("in/f", i), "1,\n1,1,\n1,A,\n0,0,1,\n0,1,2,\n1,0,3,\n");
+    dir.Write(ThkName("in/f", i), kSmall);
     for (int k = 0; k < 5; ++k) {
       look();
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -445,6 +446,32 @@ TEST(CliReport, WatchRewritesAtMostEveryIntervalWhileFilesArrive) {
   for (size_t i = 1; i + 1 < rewrites.size(); ++i) {
     EXPECT_GE(std::chrono::duration<double>(rewrites[i] - rewrites[i - 1]).count(), 1.3) << i;
   }
+}
+
+TEST(CliReport, WatchGoesOnAfterAFailedRewrite) {
+  test::TempDir dir;
+  fs::create_directory(dir.File("in"));
+  const std::string out = dir.File("out");
+  // A folder where summary.csv belongs makes every rewrite fail until it is gone.
+  fs::create_directories(out + "/summary.csv");
+  BackgroundRun run({"report", "--watch", dir.File("in"), "-o", out, "--settle", "0"},
+                    dir.File("err"));
+  dir.Write("in/a.thk", kSmall);
+  ASSERT_TRUE(
+      WaitFor([&] { return ReadFile(dir.File("err")).find(" ok\n") != std::string::npos; }, 60));
+  fs::remove(out + "/summary.csv");
+  dir.Write("in/b.thk", kSmall);
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        const std::string s = ReadFile(out + "/summary.csv");
+        return std::count(s.begin(), s.end(), '\n') == 3;
+      },
+      60))
+      << ReadFile(dir.File("err"));
+  EXPECT_EQ(run.Interrupt(), 130);
+  EXPECT_NE(ReadFile(dir.File("err")).find("File write error. -> " + out + "/summary.csv\n"),
+            std::string::npos)
+      << ReadFile(dir.File("err"));
 }
 
 TEST(CliReport, UsageErrors) {
