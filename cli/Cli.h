@@ -8,6 +8,10 @@
 #include "data/GridDataSet.h"
 #include "data/ViewerParams.h"
 
+namespace orvelle {
+class OffscreenSurfaceRenderer;
+}
+
 namespace orvelle::cli {
 
 // Runs one command line (without the program name). Returns the exit status: 0 success,
@@ -25,12 +29,15 @@ bool PrepareParams(const CliOptions& options, ViewerParams& params);
 int ConditionLoaded(const CliOptions& options, const ViewerParams& params, GridDataSet* sets,
                     int count);
 
-// Everything a command needs: options, settings, the ten data sets and the number of types.
+// Everything a command needs: options, settings, the ten data sets and the number of types,
+// and for a process that draws many 3D views the OpenGL renderer to draw them all with (null:
+// the 3D view makes its own).
 struct CliContext {
   const CliOptions& options;
   ViewerParams& params;
   GridDataSet* sets;
   int count;
+  OffscreenSurfaceRenderer* surface = nullptr;
 };
 
 // The commands. Each returns the exit status.

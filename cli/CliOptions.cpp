@@ -42,6 +42,7 @@ const char* CliUsage() {
          "                                                    lattice, for each type both hold\n"
          "  orvelle-cli report FILE... -o DIR [--jobs N] [--type N | --all-types]\n"
          "                     [--roi1 X,Y] [--roi2 X,Y] [--page a4|letter] [--quiet]\n"
+         "                     [--resume] [--timeout S]\n"
          "                                                    a whole run: each file's views,\n"
          "                                                    info and ROI table in DIR/<stem>/,\n"
          "                                                    DIR/summary.csv, DIR/report.pdf\n"
@@ -102,12 +103,18 @@ const char* CliUsage() {
          "                      changes in INDIR once it is complete; stop with Ctrl+C\n"
          "  --settle S          a watched file is complete when its size and time have not\n"
          "                      changed for S seconds (default 1)\n"
+         "  --resume            skip each file whose outputs in DIR are complete and newer\n"
+         "                      than the file (DIR must have been made with the same options)\n"
+         "  --timeout S         a file not finished in S seconds is recorded as failed and its\n"
+         "                      worker replaced (default 300)\n"
          "summary.csv has, after normDivisor, stdDev, nonUniformityPct, cvPct, sitesCount,\n"
          "sitesMin, sitesMax, sitesMean, sitesStdDev, sitesNonUniformityPct and sitesCvPct\n"
          "(as info gives them, empty for null), and roiNStdDev after each roiNMean.\n"
          "\n"
          "Exit status: 0 success, 1 the operation failed (the message is on standard error),\n"
-         "2 usage error; report: 1 when any file failed, 130 after Ctrl+C.\n";
+         "2 usage error; report: 1 when any file failed, 2 when --resume meets other options,\n"
+         "128 + the signal after Ctrl+C (130), SIGTERM (143) or SIGHUP (129): summary.csv and\n"
+         "report.pdf then hold the finished files and mark the others \"not run\".\n";
 }
 
 const char* CliVersion() { return "orvelle-cli " ORVELLE_VERSION "\n"; }

@@ -16,6 +16,14 @@
 #include "views2d/FramedViews.h"
 
 namespace orvelle::cli {
+namespace {
+
+// The resolution a QImage takes when no GUI application runs (Qt's fallback of 100 dpi), which
+// is how `render` draws these views. A process that runs one (a report worker) sets it, so the
+// PNG's bytes do not depend on the process that drew it.
+constexpr int kDotsPerMeter = 3937;
+
+}  // namespace
 
 int RunRender2d(const CliContext& context) {
   const CliOptions& options = context.options;
@@ -45,16 +53,19 @@ int RunRender2d(const CliContext& context) {
     RefreshColorViews(views, context.sets[options.type], params);
   }
   const bool contour = options.view == "contour";
-  if (!options.framed)
-    return WritePng(contour ? views.contour : views.colormap, options.output) ? 0 : 1;
-  // The captions and value labels need the fonts of a GUI application.
-  const auto app = StartGuiApplication(false);
-  const QFont font = WindowFont(QGuiApplication::font());
-  const QPalette palette = QGuiApplication::palette();
-  const QImage framed =
-      contour ? FramedContour(views.contour, colorBar2, views.contourLabels, font, palette)
-              : FramedColormap(views.colormap, colorBar1, views.colormapResult, font, palette);
-  return WritePng(framed, options.output) ? 0 : 1;
+  QImage picture = contour ? views.contour : views.colormap;
+  if (options.framed) {
+    // The captions and value labels need the fonts of a GUI application.
+    const auto app = StartGuiApplication(false);
+    const QFont font = WindowFont(QGuiApplication::font());
+    const QPalette palette = QGuiApplication::palette();
+    picture = contour
+                  ? FramedContour(views.contour, colorBar2, views.contourLabels, font, palette)
+                  : FramedColormap(views.colormap, colorBar1, views.colormapResult, font, palette);
+  }
+  picture.setDotsPerMeterX(kDotsPerMeter);
+  picture.setDotsPerMeterY(kDotsPerMeter);
+  return WritePng(picture, options.output) ? 0 : 1;
 }
 
 }  // namespace orvelle::cli

@@ -26,7 +26,8 @@ int RunRender3d(const CliContext& context) {
   const int height = o.height.value_or(kPanelHeight);
 
   const auto app = StartGuiApplication(true);
-  OffscreenSurfaceRenderer renderer;
+  OffscreenSurfaceRenderer own;
+  OffscreenSurfaceRenderer& renderer = context.surface != nullptr ? *context.surface : own;
   std::string error;
   if (!renderer.Open(width, height, error)) {
     ShowMessage(error);

@@ -1,8 +1,10 @@
 // The coordinating process of orvelle-cli report: the file list (or a watched folder), the pool
-// of worker processes, the progress line, Ctrl+C, and summary.csv and report.pdf.
+// of long-lived worker processes and their time limit, the progress line, Ctrl+C, --resume, and
+// summary.csv and report.pdf.
 #include "cli/CliReport.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -10,16 +12,20 @@
 #include <unistd.h>
 
 #include <QGuiApplication>
+#include <QHashFunctions>
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <climits>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -56,11 +62,6 @@ void InstallStopHandlers() {
 }
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 std::string SelfPath() {
   char buf[PATH_MAX];
@@ -174,7 +175,7 @@ class Progress {
 // never the name of the report's own files).
 class StemNames {
  public:
-  StemNames() : used_{"summary.csv", "report.pdf"} {}
+  StemNames() : used_{"summary.csv", "report.pdf", kOptionsRecordName} {}
   std::string Take(const std::string& file) {
     std::string stem = fs::path(file).stem().string();
     if (stem.empty() || stem == "." || stem == "..") stem = "file";
@@ -188,11 +189,41 @@ class StemNames {
   std::set<std::string> used_;
 };
 
+// A worker process and the file it is busy with. Jobs go down its standard input, a line each;
+// it answers "done" on its standard output when a file's findings are written.
 struct Worker {
-  pid_t pid;
-  size_t entry;
-  std::string stage;
+  pid_t pid = -1;
+  int jobs = -1;     // write end of the worker's standard input
+  int answers = -1;  // read end of its standard output
+  std::string pending;
+  std::optional<size_t> entry;
+  Clock::time_point since;
 };
+
+bool ReadFile(const std::string& path, std::string& bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
+
+std::string NumberText(double v) {
+  char buf[64];
+  const auto r = std::to_chars(buf, buf + sizeof buf, v);
+  return std::string(buf, r.ptr);
+}
+
+// Seconds between rewrites of summary.csv and report.pdf while a watched folder keeps giving
+// files; ORVELLE_REPORT_REWRITE_SECONDS sets it (tests use a short one).
+double RewriteInterval() {
+  if (const char* v = std::getenv("ORVELLE_REPORT_REWRITE_SECONDS")) {
+    double s = 0;
+    const char* end = v + std::strlen(v);
+    const auto r = std::from_chars(v, end, s);
+    if (r.ec == std::errc() && r.ptr == end && s >= 0) return s;
+  }
+  return 5.0;
+}
 
 class ReportRun {
  public:
@@ -212,6 +243,7 @@ class ReportRun {
 
   int Run() {
     std::error_code ec;
+    if (options_.resume && !CheckOptionsRecord()) return 2;
     fs::create_directories(options_.outDir, ec);
     if (!fs::is_directory(options_.outDir, ec)) {
       ShowMessage("Folder create error. -> " + options_.outDir);
@@ -219,6 +251,11 @@ class ReportRun {
     }
     if (options_.watchDir && !fs::is_directory(*options_.watchDir, ec)) {
       ShowMessage("Folder open error. -> " + *options_.watchDir);
+      return 1;
+    }
+    const std::string record = (fs::path(options_.outDir) / kOptionsRecordName).string();
+    if (!WriteFileAtomically(record, EncodeOptionsRecord(options_.passOn))) {
+      ShowMessage("File write error. -> " + record);
       return 1;
     }
     std::string stage = (fs::temp_directory_path(ec) / "orvelle-report-XXXXXX").string();
@@ -229,57 +266,177 @@ class ReportRun {
     stage_ = stage;
     self_ = SelfPath();
     InstallStopHandlers();
+    // A worker that died leaves a broken pipe: its writer learns of it from the write's result.
+    ::signal(SIGPIPE, SIG_IGN);
 
     for (const std::string& f : options_.files) AddEntry(f);
     progress_.Start(static_cast<int>(entries_.size()));
-    if (options_.watchDir && !WriteOutputs()) return Stop(1);
+    if (options_.watchDir) WriteOutputs();
 
     Clock::time_point lastScan{};
     while (stopSignal == 0) {
-      while (running_.size() < static_cast<size_t>(options_.jobs) && !queue_.empty()) {
-        Launch(queue_.front());
-        queue_.pop_front();
-      }
-      const bool finished = Reap();
-      if (!options_.watchDir && queue_.empty() && running_.empty()) break;
+      Dispatch();
+      const bool finished = Collect();
+      const bool idle = queue_.empty() && Busy() == 0;
+      if (!options_.watchDir && idle) break;
       if (options_.watchDir) {
-        if (finished && !WriteOutputs()) return Stop(1);
+        if (finished) retryWrite_ = true;
+        TakeWritten(false);
+        // While files keep coming, a rewrite at most every few seconds (and never busy more than
+        // a quarter of the time), drawn beside the workers, so a long watch stays linear; at
+        // once when all is quiet.
+        const double since = Seconds(Clock::now() - lastWrite_);
+        const bool due = since >= std::max(rewriteInterval_, 4 * lastWriteCost_);
+        if (!writing_.valid() && dirty_ && retryWrite_ && (due || (idle && Settled()))) {
+          StartWrite();
+        }
         if (Seconds(Clock::now() - lastScan) >= kScanInterval) {
           Scan();
           lastScan = Clock::now();
         }
       }
       progress_.Tick();
-      std::this_thread::sleep_for(kPollInterval);
     }
-    if (stopSignal != 0) return Stop(128 + stopSignal);
-    if (!WriteOutputs()) return Stop(1);
-    if (stopSignal != 0) return Stop(128 + stopSignal);  // the outputs are whole all the same
+    const int stopped = stopSignal;
+    TakeWritten(true);
+    if (stopped != 0) {
+      StopWorkers();
+      MarkNotRun();
+    } else {
+      EndWorkers();
+    }
+    const bool written = WriteOutputs();
     progress_.Finish();
+    if (stopped != 0) {
+      if (!options_.quiet) {
+        std::fprintf(stderr, "report: stopped after %d file(s)\n", progress_.Done());
+      }
+      return 128 + stopped;
+    }
+    if (!written) return 1;
     return progress_.Failed() > 0 ? 1 : 0;
   }
 
  private:
+  // --resume into a folder made with other options is refused before anything is written.
+  bool CheckOptionsRecord() {
+    const std::string path = (fs::path(options_.outDir) / kOptionsRecordName).string();
+    std::string text;
+    if (!ReadFile(path, text)) return true;  // a folder without a record: nothing to keep
+    std::vector<std::string> before;
+    if (DecodeOptionsRecord(text, before) && before == options_.passOn) return true;
+    const auto words = [](const std::vector<std::string>& list) {
+      std::string out;
+      for (const std::string& w : list) out += (out.empty() ? "" : " ") + w;
+      return out.empty() ? std::string("none") : out;
+    };
+    std::fprintf(stderr,
+                 "orvelle-cli: report --resume: %s was written with other options (%s); this "
+                 "run has %s. Give the same options, or another folder.\n",
+                 options_.outDir.c_str(), words(before).c_str(), words(options_.passOn).c_str());
+    return false;
+  }
+
   size_t AddEntry(const std::string& file) {
     ReportEntry e;
     e.file = file;
     e.stem = stems_.Take(file);
+    if (!options_.resume) {
+      // Findings of an earlier run (perhaps with other options) must not pass for this run's.
+      std::error_code ignored;
+      fs::remove(fs::path(options_.outDir) / e.stem / kFindingsName, ignored);
+    }
     entries_.push_back(std::move(e));
     queue_.push_back(entries_.size() - 1);
     return entries_.size() - 1;
   }
 
-  void Launch(size_t index) {
+  size_t Busy() const {
+    return static_cast<size_t>(std::count_if(workers_.begin(), workers_.end(),
+                                             [](const Worker& w) { return w.entry.has_value(); }));
+  }
+
+  // The folder's findings, when --resume may keep them: complete, for this very file, newer
+  // than it, with every row ok and every output in place.
+  bool TakeFinished(size_t index) {
     ReportEntry& e = entries_[index];
-    const std::string subdir = (fs::path(options_.outDir) / e.stem).string();
-    const std::string stage = stage_ + "/" + std::to_string(++launches_);
-    std::error_code ec;
-    fs::create_directory(subdir, ec);
-    if (!fs::is_directory(subdir, ec)) {
-      Fail(index, "Folder create error. -> " + subdir);
-      return;
+    const fs::path folder = fs::path(options_.outDir) / e.stem;
+    const std::string findings = (folder / kFindingsName).string();
+    struct stat input {
+    }, made{};
+    if (::stat(e.file.c_str(), &input) != 0 || ::stat(findings.c_str(), &made) != 0) return false;
+    if (std::make_pair(made.st_mtim.tv_sec, made.st_mtim.tv_nsec) <=
+        std::make_pair(input.st_mtim.tv_sec, input.st_mtim.tv_nsec)) {
+      return false;
     }
-    std::vector<std::string> args = {self_, kReportWorkerCommand, stage, subdir, e.file};
+    std::string text, file, note;
+    std::vector<ReportRow> rows;
+    if (!ReadFile(findings, text) || !DecodeFindings(text, file, rows, note) || file != e.file ||
+        rows.empty()) {
+      return false;
+    }
+    std::error_code ec;
+    if (!fs::is_regular_file(folder / "info.json", ec)) return false;
+    for (const ReportRow& r : rows) {
+      if (!r.Ok() || !r.slot) return false;
+      const std::string slot = std::to_string(*r.slot);
+      for (const std::string& v : r.views) {
+        const std::string name = v + "-" + slot + ".png";
+        if (!fs::is_regular_file(folder / name, ec) ||
+            !fs::is_regular_file(folder / kPagesName / name, ec)) {
+          return false;
+        }
+      }
+      if ((options_.cli.roi1 || options_.cli.roi2) &&
+          !fs::is_regular_file(folder / ("roi-" + slot + ".csv"), ec)) {
+        return false;
+      }
+    }
+    e.rows = std::move(rows);
+    e.note = note;
+    e.pages = (folder / kPagesName).string();
+    Finished(index);
+    return true;
+  }
+
+  // Hands queued files to free workers, starting workers up to --jobs as needed.
+  void Dispatch() {
+    while (!queue_.empty()) {
+      const size_t index = queue_.front();
+      if (options_.resume && TakeFinished(index)) {
+        queue_.pop_front();
+        continue;
+      }
+      auto free = std::find_if(workers_.begin(), workers_.end(),
+                               [](const Worker& w) { return !w.entry.has_value(); });
+      if (free == workers_.end()) {
+        if (workers_.size() >= static_cast<size_t>(options_.jobs)) return;
+        if (!StartWorker()) {
+          queue_.pop_front();
+          Fail(index, startError_);
+          continue;
+        }
+        free = workers_.end() - 1;
+      }
+      queue_.pop_front();
+      Assign(*free, index);
+    }
+  }
+
+  bool StartWorker() {
+    int toWorker[2], fromWorker[2];
+    if (::pipe2(toWorker, O_CLOEXEC) != 0) {
+      startError_ = std::string("The worker process could not be started: ") + std::strerror(errno);
+      return false;
+    }
+    if (::pipe2(fromWorker, O_CLOEXEC) != 0) {
+      startError_ = std::string("The worker process could not be started: ") + std::strerror(errno);
+      ::close(toWorker[0]);
+      ::close(toWorker[1]);
+      return false;
+    }
+    const std::string stage = stage_ + "/" + std::to_string(++launches_);
+    std::vector<std::string> args = {self_, kReportWorkerCommand, stage};
     args.insert(args.end(), options_.passOn.begin(), options_.passOn.end());
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
@@ -290,15 +447,16 @@ class ReportRun {
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, toWorker[0], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, fromWorker[1], STDOUT_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    // The coordinator catches the stop signals; a worker gets the default actions back.
+    // The coordinator catches the stop signals and ignores SIGPIPE; a worker gets the default
+    // actions back.
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     sigset_t defaults;
     sigemptyset(&defaults);
-    for (const int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&defaults, s);
+    for (const int s : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) sigaddset(&defaults, s);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
     pid_t pid = 0;
@@ -306,41 +464,121 @@ class ReportRun {
         posix_spawn(&pid, self_.c_str(), &actions, &attributes, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
+    ::close(toWorker[0]);
+    ::close(fromWorker[1]);
     if (error != 0) {
-      Fail(index, std::string("The worker process could not be started: ") + std::strerror(error));
-      return;
+      ::close(toWorker[1]);
+      ::close(fromWorker[0]);
+      startError_ = std::string("The worker process could not be started: ") + std::strerror(error);
+      return false;
     }
-    running_.push_back(Worker{pid, index, stage});
+    Worker w;
+    w.pid = pid;
+    w.jobs = toWorker[1];
+    w.answers = fromWorker[0];
+    workers_.push_back(w);
+    return true;
   }
 
-  // Collects the workers that have ended; true when any did.
-  bool Reap() {
+  void Assign(Worker& worker, size_t index) {
+    ReportEntry& e = entries_[index];
+    const fs::path subdir = fs::path(options_.outDir) / e.stem;
+    std::error_code ec;
+    fs::create_directory(subdir, ec);
+    if (!fs::is_directory(subdir, ec)) {
+      Fail(index, "Folder create error. -> " + subdir.string());
+      return;
+    }
+    fs::remove(subdir / kFindingsName, ec);  // the answer is the findings this job writes
+    const std::string line = EscapeField(subdir.string()) + "\t" + EscapeField(e.file) + "\n";
+    worker.entry = index;
+    worker.since = Clock::now();
+    size_t sent = 0;
+    while (sent < line.size()) {
+      const ssize_t n = ::write(worker.jobs, line.data() + sent, line.size() - sent);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;  // a worker that died is found out by its closed answers
+      sent += static_cast<size_t>(n);
+    }
+  }
+
+  // Waits a little for answers, and takes those that came; true when any file finished.
+  bool Collect() {
+    std::vector<pollfd> fds;
+    for (const Worker& w : workers_) fds.push_back(pollfd{w.answers, POLLIN, 0});
+    const int ready = ::poll(fds.data(), fds.size(), static_cast<int>(kPollInterval.count()));
+    if (ready < 0 && errno != EINTR) std::this_thread::sleep_for(kPollInterval);
     bool any = false;
-    int status = 0;
-    pid_t pid;
-    while ((pid = ::waitpid(-1, &status, WNOHANG)) > 0) {
-      const auto it = std::find_if(running_.begin(), running_.end(),
-                                   [pid](const Worker& w) { return w.pid == pid; });
-      if (it == running_.end()) continue;
-      const Worker worker = *it;
-      running_.erase(it);
-      any = true;
-      std::vector<ReportRow> rows;
-      std::string note;
-      if (!DecodeFindings(ReadBytes(worker.stage + ".result"), rows, note)) {
-        if (stopSignal != 0) continue;  // stopped by the same Ctrl+C
-        std::string why = "The report of this file stopped before it was complete";
-        if (WIFSIGNALED(status)) why += " (signal " + std::to_string(WTERMSIG(status)) + ")";
-        Fail(worker.entry, why + ".");
+    std::vector<size_t> ended;
+    for (size_t i = 0; i < workers_.size() && ready > 0; ++i) {
+      if ((fds[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0) continue;
+      Worker& w = workers_[i];
+      char buf[256];
+      const ssize_t n = ::read(w.answers, buf, sizeof buf);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        ended.push_back(i);
         continue;
       }
-      ReportEntry& e = entries_[worker.entry];
-      e.rows = std::move(rows);
-      e.note = note;
-      e.stage = worker.stage;
-      Finished(worker.entry);
+      w.pending.append(buf, static_cast<size_t>(n));
+      for (size_t eol; (eol = w.pending.find('\n')) != std::string::npos;) {
+        const std::string answer = w.pending.substr(0, eol);
+        w.pending.erase(0, eol + 1);
+        if (answer != "done" || !w.entry) continue;
+        const size_t index = *w.entry;
+        w.entry.reset();
+        TakeFindings(index);
+        any = true;
+      }
+    }
+    for (auto it = ended.rbegin(); it != ended.rend(); ++it) {
+      any = WorkerEnded(*it, std::string()) || any;
+    }
+    const double timeout = options_.timeoutSeconds;
+    for (size_t i = workers_.size(); i-- > 0;) {
+      const Worker& w = workers_[i];
+      if (!w.entry || Seconds(Clock::now() - w.since) < timeout) continue;
+      ::kill(w.pid, SIGKILL);
+      any = WorkerEnded(i, "timed out after " + NumberText(timeout) + " s") || any;
     }
     return any;
+  }
+
+  // Takes a worker that ended (or was killed) out of the pool; its file, if it had one, failed
+  // with `why` (or a note of how the worker ended). True when a file failed.
+  bool WorkerEnded(size_t i, const std::string& why) {
+    const Worker w = workers_[i];
+    workers_.erase(workers_.begin() + static_cast<std::ptrdiff_t>(i));
+    ::close(w.jobs);
+    ::close(w.answers);
+    int status = 0;
+    while (::waitpid(w.pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!w.entry) return false;
+    if (!why.empty()) {
+      Fail(*w.entry, why);
+      return true;
+    }
+    std::string message = "The report of this file stopped before it was complete";
+    if (WIFSIGNALED(status)) message += " (signal " + std::to_string(WTERMSIG(status)) + ")";
+    Fail(*w.entry, message + ".");
+    return true;
+  }
+
+  void TakeFindings(size_t index) {
+    ReportEntry& e = entries_[index];
+    const fs::path folder = fs::path(options_.outDir) / e.stem;
+    std::string text, file, note;
+    std::vector<ReportRow> rows;
+    if (!ReadFile((folder / kFindingsName).string(), text) ||
+        !DecodeFindings(text, file, rows, note)) {
+      Fail(index, "The report of this file stopped before it was complete.");
+      return;
+    }
+    e.rows = std::move(rows);
+    e.note = note;
+    e.pages = (folder / kPagesName).string();
+    Finished(index);
   }
 
   void Fail(size_t index, const std::string& message) {
@@ -350,27 +588,51 @@ class ReportRun {
     row.status = message;
     e.rows = {row};
     e.note.clear();
-    e.stage.clear();
+    e.pages.clear();
     Finished(index);
   }
 
   void Finished(size_t index) {
     ReportEntry& e = entries_[index];
     e.done = true;
+    dirty_ = true;
     for (const ReportRow& r : e.rows) {
       if (r.Ok()) continue;
       std::string where = e.file;
       if (options_.allTypes && r.slot) where += " (type " + std::to_string(*r.slot) + ")";
       progress_.Failure(where + ": " + r.status);
     }
-    if (e.Failed()) {
-      // A file that gave nothing leaves no empty folder behind.
+    if (std::none_of(e.rows.begin(), e.rows.end(), [](const ReportRow& r) { return r.Ok(); })) {
+      // A file that gave nothing leaves no folder behind.
+      const fs::path folder = fs::path(options_.outDir) / e.stem;
       std::error_code ignored;
-      fs::remove(fs::path(options_.outDir) / e.stem, ignored);
+      fs::remove(folder / kFindingsName, ignored);
+      fs::remove(folder / kPagesName, ignored);
+      fs::remove(folder, ignored);
+      e.pages.clear();
     }
     progress_.FileDone(e.file, e.Failed());
     const auto w = watched_.find(e.file);
     if (w != watched_.end()) w->second.inFlight = false;
+  }
+
+  // After a stop signal: the files that did not finish are told as not run.
+  void MarkNotRun() {
+    for (ReportEntry& e : entries_) {
+      if (e.done) continue;
+      ReportRow row;
+      if (!options_.allTypes) row.slot = options_.cli.type;
+      row.status = kNotRun;
+      e.rows = {row};
+      e.done = true;
+    }
+  }
+
+  // True when no file in the watched folder is waiting to settle.
+  bool Settled() const {
+    return std::all_of(watched_.begin(), watched_.end(), [](const auto& w) {
+      return w.second.key == w.second.reported || w.second.key.empty();
+    });
   }
 
   // Looks into the watched folder: a .thk file whose size and time have not changed for the
@@ -411,37 +673,76 @@ class ReportRun {
     }
   }
 
-  bool WriteOutputs() {
-    const std::string summary = (fs::path(options_.outDir) / "summary.csv").string();
-    if (!WriteFileAtomically(summary, SummaryCsv(entries_, options_))) {
-      ShowMessage("File write error. -> " + summary);
-      return false;
+  // Writes summary.csv and report.pdf whole; the failure's message (empty when already told),
+  // or nothing. Needs the GUI application; may run beside the coordinator's own work.
+  static std::optional<std::string> WriteBoth(const std::vector<ReportEntry>& entries,
+                                              const ReportOptions& options) {
+    const std::string summary = (fs::path(options.outDir) / "summary.csv").string();
+    if (!WriteFileAtomically(summary, SummaryCsv(entries, options))) {
+      return "File write error. -> " + summary;
     }
-    if (!app_ && QCoreApplication::instance() == nullptr) app_ = StartGuiApplication(false);
-    const std::string pdf = ReportPdf(entries_, options_);
-    if (pdf.empty()) return false;
-    const std::string path = (fs::path(options_.outDir) / "report.pdf").string();
-    if (!WriteFileAtomically(path, pdf)) {
-      ShowMessage("File write error. -> " + path);
-      return false;
-    }
-    return true;
+    const std::string pdf = ReportPdf(entries, options);
+    if (pdf.empty()) return std::string();
+    const std::string path = (fs::path(options.outDir) / "report.pdf").string();
+    if (!WriteFileAtomically(path, pdf)) return "File write error. -> " + path;
+    return std::nullopt;
   }
 
-  // Stops the workers and waits for them, so that none is left writing after the command ended.
-  int Stop(int status) {
-    for (const Worker& w : running_) ::kill(w.pid, SIGTERM);
-    for (const Worker& w : running_) {
+  void Written(const std::optional<std::string>& failure) {
+    lastWriteCost_ = Seconds(Clock::now() - lastWrite_);
+    if (!failure) return;
+    // Told, and tried again once another file has finished.
+    if (!failure->empty()) progress_.Failure(*failure);
+    dirty_ = true;
+    retryWrite_ = false;
+  }
+
+  // A rewrite drawn on a thread of its own from a copy of the entries.
+  void StartWrite() {
+    if (!app_ && QCoreApplication::instance() == nullptr) app_ = StartGuiApplication(false);
+    lastWrite_ = Clock::now();
+    dirty_ = false;
+    writing_ = std::async(std::launch::async, [entries = entries_, &options = options_] {
+      return WriteBoth(entries, options);
+    });
+  }
+
+  // Takes the result of a rewrite on its thread once it is there (`wait`: waits for it).
+  void TakeWritten(bool wait) {
+    if (!writing_.valid()) return;
+    if (!wait && writing_.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return;
+    Written(writing_.get());
+  }
+
+  // Rewrites summary.csv and report.pdf now. False after telling why.
+  bool WriteOutputs() {
+    TakeWritten(true);
+    if (!app_ && QCoreApplication::instance() == nullptr) app_ = StartGuiApplication(false);
+    lastWrite_ = Clock::now();
+    dirty_ = false;
+    const std::optional<std::string> failure = WriteBoth(entries_, options_);
+    Written(failure);
+    return !failure;
+  }
+
+  // Closes the workers' job lists, so each ends once idle, and waits for them.
+  void EndWorkers() {
+    for (const Worker& w : workers_) {
+      ::close(w.jobs);
+      ::close(w.answers);
+    }
+    for (const Worker& w : workers_) {
       int ignored = 0;
       while (::waitpid(w.pid, &ignored, 0) < 0 && errno == EINTR) {
       }
     }
-    running_.clear();
-    progress_.Finish();
-    if (status > 128 && !options_.quiet) {
-      std::fprintf(stderr, "report: stopped after %d file(s)\n", progress_.Done());
-    }
-    return status;
+    workers_.clear();
+  }
+
+  // Stops the workers and waits for them, so that none is left writing after the command ended.
+  void StopWorkers() {
+    for (const Worker& w : workers_) ::kill(w.pid, SIGTERM);
+    EndWorkers();
   }
 
   struct Watched {
@@ -457,12 +758,19 @@ class ReportRun {
   std::vector<std::string> environment_;
   std::string stage_;
   std::string self_;
+  std::string startError_;
   StemNames stems_;
   std::vector<ReportEntry> entries_;
   std::deque<size_t> queue_;
-  std::vector<Worker> running_;
+  std::vector<Worker> workers_;
   std::map<std::string, Watched> watched_;
   int launches_ = 0;
+  bool dirty_ = false;      // files finished since summary.csv and report.pdf were written
+  bool retryWrite_ = true;  // false after a failed write, until the next file finishes
+  Clock::time_point lastWrite_{};
+  double lastWriteCost_ = 0;                         // seconds the last rewrite took
+  std::future<std::optional<std::string>> writing_;  // a rewrite under way
+  const double rewriteInterval_ = RewriteInterval();
   std::unique_ptr<QGuiApplication> app_;
 };
 
@@ -478,6 +786,9 @@ int RunReport(const std::vector<std::string>& args) {
     return 0;
   }
   SetMessageHandler([](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
+  // The PDF writer lays its fonts out in hash order: a fixed seed makes the same report give the
+  // same bytes in every run (--resume relies on it).
+  QHashSeed::setDeterministicGlobalSeed();
   ReportRun run(options);
   return run.Run();
 }

@@ -1,6 +1,7 @@
-// orvelle-cli report: a whole measurement run in one command. A coordinating process hands each
-// input file to a worker process (the drawing modules keep module state, so one process per
-// job), collects what the workers found and writes summary.csv and report.pdf.
+// orvelle-cli report: a whole measurement run in one command. A coordinating process hands the
+// input files to worker processes (each takes file after file, so Qt, the fonts and the OpenGL
+// context start once per worker), collects what the workers found and writes summary.csv and
+// report.pdf.
 #pragma once
 
 #include <QSize>
@@ -23,6 +24,8 @@ struct ReportOptions {
   bool quiet = false;
   std::optional<std::string> watchDir;
   double settleSeconds = 1.0;
+  double timeoutSeconds = 300.0;  // a worker busy longer with one file is killed
+  bool resume = false;            // skip the files whose outputs in outDir are complete
   // The options that shape every file's results, as given: handed on to the workers and listed
   // on the report's first page.
   std::vector<std::string> passOn;
@@ -34,16 +37,36 @@ bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& opt
                         std::string& error);
 
 // The report command (arguments after "report"). Returns 0 when every file succeeded, 1 when
-// any failed, 2 on a usage error, 130 after Ctrl+C (143 after SIGTERM).
+// any failed, 2 on a usage error (or --resume into a folder made with other options), 128 + the
+// signal after SIGINT, SIGTERM or SIGHUP (summary.csv and report.pdf then cover the finished
+// files and mark the others "not run").
 int RunReport(const std::vector<std::string>& args);
 
 // The first argument by which the report starts its worker processes (not a user command).
 inline constexpr const char* kReportWorkerCommand = "__report-worker";
 
-// One worker job: args are STAGE SUBDIR FILE followed by ReportOptions::passOn. Writes the
-// file's outputs into SUBDIR, the page pictures as STAGE-<slot>-<view>.png and the findings as
-// STAGE.result. Returns 0, or 1 when anything failed (the reason is in the findings).
+// A worker process: args are STAGE (a prefix for its scratch files) followed by
+// ReportOptions::passOn. Reads jobs from standard input, one line each: SUBDIR, a tab and FILE,
+// both written with EscapeField. For each it writes the file's outputs into SUBDIR, the page
+// pictures into SUBDIR/page/ and, last, the findings as SUBDIR/findings, then prints "done" on a
+// line of its own. Drawing module state is reset between files, so every file's outputs are
+// those of a fresh process. Returns 0 at the end of its input, 2 on bad arguments.
 int RunReportWorker(const std::vector<std::string>& args);
+
+// Names inside a file's folder and the output folder.
+inline constexpr const char* kFindingsName = "findings";
+inline constexpr const char* kPagesName = "page";
+inline constexpr const char* kOptionsRecordName = "options.txt";
+
+// The options record of an output folder: the options that shape the results (passOn), one
+// escaped word a line. The reader gives false when the text is not such a record.
+std::string EncodeOptionsRecord(const std::vector<std::string>& passOn);
+bool DecodeOptionsRecord(const std::string& text, std::vector<std::string>& passOn);
+
+// Tabs, line ends and '%' written as %XX, so that any name, path or message fits a
+// tab-separated line; the reader gives false on a broken escape.
+std::string EscapeField(const std::string& s);
+bool UnescapeField(const std::string& s, std::string& out);
 
 // Pixel sizes of the four views on a report page (colour map, contour, line graph, 3D), drawn
 // 1:1 at kReportDpi, so the page never scales a picture.
@@ -61,29 +84,35 @@ inline constexpr std::array<const char*, kFigureCount> kFigureNames = {
     "stdDev", "nonUniformityPct", "cvPct", "sitesCount", "sitesMin", "sitesMax", "sitesMean",
     "sitesStdDev", "sitesNonUniformityPct", "sitesCvPct"};
 struct ReportRow {
-  std::optional<int> slot;  // absent when the file failed before a data type was chosen
-  std::string name;         // the name's bytes as read
-  std::string status;       // "ok" or the program's message
+  std::optional<int> slot;         // absent when the file failed before a data type was chosen
+  std::string name;                // the name's bytes as read
+  std::string status;              // "ok", kNotRun or the program's message
+  std::vector<std::string> views;  // the views written, in page order ("colormap", ...)
   std::array<std::string, kFigureCount> figures;
   std::array<std::array<std::string, 4>, 2> roi;  // [ROI][min, max, mean, stdDev]; empty: none
   bool Ok() const { return status == "ok"; }
+  bool NotRun() const;
 };
+inline constexpr const char* kNotRun = "not run";
 
 // What is known about one input file.
 struct ReportEntry {
   std::string file;   // as given
   std::string stem;   // its folder under the output directory
-  std::string stage;  // prefix of its findings and page pictures in the staging folder
+  std::string pages;  // the folder of its page pictures (<view>-<slot>.png); empty when none
   std::vector<ReportRow> rows;
   std::string note;  // told on its pages (a view left out)
   bool done = false;
   bool Failed() const;
 };
 
-// The findings file a worker leaves for the coordinator, and its reader. The reader gives
-// false when the file is missing or damaged (the worker did not finish).
-std::string EncodeFindings(const std::vector<ReportRow>& rows, const std::string& note);
-bool DecodeFindings(const std::string& text, std::vector<ReportRow>& rows, std::string& note);
+// The findings file a worker leaves in a file's folder (for the coordinator, --resume and any
+// later reader of the folder), naming the input it was made from, and its reader. The reader
+// gives false when the text is missing or damaged (the worker did not finish).
+std::string EncodeFindings(const std::string& file, const std::vector<ReportRow>& rows,
+                           const std::string& note);
+bool DecodeFindings(const std::string& text, std::string& file, std::vector<ReportRow>& rows,
+                    std::string& note);
 
 // summary.csv: the header, then every row of the done entries in their order.
 std::string SummaryCsv(const std::vector<ReportEntry>& entries, const ReportOptions& options);

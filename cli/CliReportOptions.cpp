@@ -55,7 +55,8 @@ bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& o, 
       arg = arg.substr(0, eq);
       inlineValue = true;
     }
-    const bool flag = arg == "--all-types" || arg == "--quiet" || arg == "--no-fill";
+    const bool flag =
+        arg == "--all-types" || arg == "--quiet" || arg == "--no-fill" || arg == "--resume";
     if (flag) {
       if (inlineValue) return error = arg + " takes no value", false;
       if (arg == "--all-types") {
@@ -63,13 +64,15 @@ bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& o, 
         o.passOn.push_back(arg);
       } else if (arg == "--quiet") {
         o.quiet = true;
+      } else if (arg == "--resume") {
+        o.resume = true;
       } else {
         o.passOn.push_back(arg);
       }
       continue;
     }
     const bool own = arg == "-o" || arg == "--output" || arg == "--jobs" || arg == "--page" ||
-                     arg == "--watch" || arg == "--settle";
+                     arg == "--watch" || arg == "--settle" || arg == "--timeout";
     if (!own && !TakesValue(arg)) {
       if (arg == "--view" || arg == "--size")
         return error = arg + " is not an option of report", false;
@@ -106,6 +109,13 @@ bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& o, 
       if (value.empty() || r.ec != std::errc() || r.ptr != end || !(s >= 0 && s <= 3600))
         return error = bad + " (0..3600 seconds)", false;
       o.settleSeconds = s;
+    } else if (arg == "--timeout") {
+      double s = 0;
+      const char* end = value.data() + value.size();
+      const auto r = std::from_chars(value.data(), end, s);
+      if (value.empty() || r.ec != std::errc() || r.ptr != end || !(s > 0 && s <= 1e6))
+        return error = bad + " (seconds above 0)", false;
+      o.timeoutSeconds = s;
     } else {
       typeGiven = typeGiven || arg == "--type";
       o.passOn.push_back(arg);
@@ -142,6 +152,27 @@ bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& o, 
                      " must be a pixel of the 301 x 301 colour map (0..300 each)",
              false;
     }
+  }
+  return true;
+}
+
+std::string EncodeOptionsRecord(const std::vector<std::string>& passOn) {
+  std::string out = "orvelle report options\n";
+  for (const std::string& word : passOn) out += EscapeField(word) + "\n";
+  return out;
+}
+
+bool DecodeOptionsRecord(const std::string& text, std::vector<std::string>& passOn) {
+  passOn.clear();
+  const std::string head = "orvelle report options\n";
+  if (text.rfind(head, 0) != 0 || text.back() != '\n') return false;
+  size_t start = head.size();
+  while (start < text.size()) {
+    const size_t end = text.find('\n', start);
+    std::string word;
+    if (!UnescapeField(text.substr(start, end - start), word)) return false;
+    passOn.push_back(std::move(word));
+    start = end + 1;
   }
   return true;
 }

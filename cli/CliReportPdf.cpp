@@ -10,6 +10,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <algorithm>
 #include <cmath>
 
 #include "cli/CliReport.h"
@@ -124,14 +125,16 @@ void DrawTypePage(QPainter& painter, PageFlow& flow, const ReportEntry& entry, c
                   const ReportOptions& options) {
   flow.Text(FileText(entry.file), TextFont(14, true), 4);
   flow.Text(TypeTitle(row), TextFont(11), 4);
-  const bool surfaceMissing = !entry.note.empty();
+  const bool surfaceMissing =
+      std::find(row.views.begin(), row.views.end(), "3d") == row.views.end();
   flow.Y() += 8;
 
   const ReportViewSizes sizes = PageViewSizes(options.letter);
   const int captionHeight = QFontMetrics(TextFont(9, true), painter.device()).height() + 4;
-  const std::string base = entry.stage + "-" + std::to_string(*row.slot) + "-";
+  const std::string slot = std::to_string(*row.slot);
   const auto picture = [&](const char* view) {
-    return QImage(QString::fromStdString(base + view + ".png"));
+    if (entry.pages.empty()) return QImage();
+    return QImage(QString::fromStdString(entry.pages + "/" + view + "-" + slot + ".png"));
   };
   const int left = Margin();
   const int right = Margin() + sizes.colormap.width() + kColumnGap;
@@ -148,7 +151,9 @@ void DrawTypePage(QPainter& painter, PageFlow& flow, const ReportEntry& entry, c
            QStringLiteral("Line graph"), picture("linegraph"), {});
   DrawView(painter, QRect(right, y, sizes.surface.width(), captionHeight + sizes.surface.height()),
            QStringLiteral("3D view"), surfaceMissing ? QImage() : picture("3d"),
-           surfaceMissing ? QString::fromStdString(entry.note) : QString());
+           surfaceMissing
+               ? QString::fromStdString(entry.note.empty() ? "3D view left out." : entry.note)
+               : QString());
   y += bottom + 24;
 
   std::vector<QStringList> figures;
@@ -175,6 +180,15 @@ void DrawTypePage(QPainter& painter, PageFlow& flow, const ReportEntry& entry, c
     const int w = sizes.contour.width();
     DrawTable(painter, QPoint(right, y), roi, {w * 2 / 5, w / 5, w / 5, w / 5});
   }
+}
+
+// The report's date: now, or SOURCE_DATE_EPOCH (seconds, UTC) where a reproducible report is
+// wanted, as the convention for reproducible outputs has it.
+QDateTime ReportDate() {
+  bool ok = false;
+  const qint64 epoch = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&ok);
+  if (ok && epoch >= 0) return QDateTime::fromSecsSinceEpoch(epoch, Qt::UTC);
+  return QDateTime::currentDateTime();
 }
 
 QString OptionsText(const ReportOptions& options) {
@@ -216,17 +230,22 @@ std::string ReportPdf(const std::vector<ReportEntry>& entries, const ReportOptio
     }
     PageFlow flow(writer, painter);
 
-    int done = 0, failedFiles = 0;
+    int done = 0, failedFiles = 0, notRun = 0;
     for (const ReportEntry& e : entries) {
       if (!e.done) continue;
       ++done;
-      if (e.Failed()) ++failedFiles;
+      if (!e.rows.empty() && e.rows[0].NotRun()) {
+        ++notRun;
+      } else if (e.Failed()) {
+        ++failedFiles;
+      }
     }
     flow.Text(QStringLiteral("Orvelle measurement report"), TextFont(18, true), 16);
-    flow.Text(QStringLiteral("Date: ") +
-                  QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+    flow.Text(QStringLiteral("Date: ") + ReportDate().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
               TextFont(11));
-    flow.Text(QStringLiteral("Files: %1    Failed: %2").arg(done).arg(failedFiles), TextFont(11));
+    QString counts = QStringLiteral("Files: %1    Failed: %2").arg(done - notRun).arg(failedFiles);
+    if (notRun > 0) counts += QStringLiteral("    Not run (stopped): %1").arg(notRun);
+    flow.Text(counts, TextFont(11));
     const QString used = OptionsText(options);
     flow.Text(QStringLiteral("Options: ") + (used.isEmpty() ? QStringLiteral("none") : used),
               TextFont(11), 24);
@@ -235,7 +254,7 @@ std::string ReportPdf(const std::vector<ReportEntry>& entries, const ReportOptio
       for (const ReportEntry& e : entries) {
         if (!e.done) continue;
         for (const ReportRow& r : e.rows) {
-          if (r.Ok()) continue;
+          if (r.Ok() || r.NotRun()) continue;
           QString line = FileText(e.file);
           if (r.slot) line += QStringLiteral(" (type %1)").arg(*r.slot);
           flow.Text(line + QStringLiteral(": ") + QString::fromStdString(r.status), TextFont(10),

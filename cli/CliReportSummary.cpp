@@ -7,10 +7,7 @@
 #include "data/NameText.h"
 
 namespace orvelle::cli {
-namespace {
 
-// Findings fields are tab-separated; these bytes are written as %XX so that any name or
-// message survives the trip.
 std::string EscapeField(const std::string& s) {
   std::string out;
   for (const char c : s) {
@@ -25,11 +22,15 @@ std::string EscapeField(const std::string& s) {
   return out;
 }
 
+namespace {
+
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
+
+}  // namespace
 
 bool UnescapeField(const std::string& s, std::string& out) {
   out.clear();
@@ -47,6 +48,8 @@ bool UnescapeField(const std::string& s, std::string& out) {
   return true;
 }
 
+namespace {
+
 std::vector<std::string> SplitTabs(const std::string& line) {
   std::vector<std::string> fields;
   size_t start = 0;
@@ -59,7 +62,21 @@ std::vector<std::string> SplitTabs(const std::string& line) {
   }
 }
 
-constexpr size_t kRowFields = 4 + kFigureCount + 8;  // "row", slot, name, status, figures, ROIs
+// "row", slot, name, status, views, figures, ROIs
+constexpr size_t kRowFields = 5 + kFigureCount + 8;
+
+std::string ViewsText(const std::vector<std::string>& views) {
+  std::string out;
+  for (const std::string& v : views) out += (out.empty() ? "" : " ") + v;
+  return out;
+}
+
+std::vector<std::string> ViewsOf(const std::string& text) {
+  std::vector<std::string> views;
+  std::istringstream in(text);
+  for (std::string v; in >> v;) views.push_back(v);
+  return views;
+}
 
 }  // namespace
 
@@ -70,12 +87,15 @@ bool ReportEntry::Failed() const {
   return false;
 }
 
-std::string EncodeFindings(const std::vector<ReportRow>& rows, const std::string& note) {
-  std::string out = "findings\n";
+bool ReportRow::NotRun() const { return status == kNotRun; }
+
+std::string EncodeFindings(const std::string& file, const std::vector<ReportRow>& rows,
+                           const std::string& note) {
+  std::string out = "findings\nfile\t" + EscapeField(file) + "\n";
   if (!note.empty()) out += "note\t" + EscapeField(note) + "\n";
   for (const ReportRow& r : rows) {
     out += "row\t" + (r.slot ? std::to_string(*r.slot) : std::string()) + "\t" +
-           EscapeField(r.name) + "\t" + EscapeField(r.status);
+           EscapeField(r.name) + "\t" + EscapeField(r.status) + "\t" + ViewsText(r.views);
     for (const std::string& f : r.figures) {
       out += '\t';
       out += EscapeField(f);
@@ -91,12 +111,16 @@ std::string EncodeFindings(const std::vector<ReportRow>& rows, const std::string
   return out + "end\n";
 }
 
-bool DecodeFindings(const std::string& text, std::vector<ReportRow>& rows, std::string& note) {
+bool DecodeFindings(const std::string& text, std::string& file, std::vector<ReportRow>& rows,
+                    std::string& note) {
   rows.clear();
   note.clear();
   std::istringstream in(text);
   std::string line;
   if (!std::getline(in, line) || line != "findings") return false;
+  if (!std::getline(in, line) || line.rfind("file\t", 0) != 0 ||
+      !UnescapeField(line.substr(5), file))
+    return false;
   while (std::getline(in, line)) {
     if (line == "end") return true;
     const std::vector<std::string> f = SplitTabs(line);
@@ -115,7 +139,8 @@ bool DecodeFindings(const std::string& text, std::vector<ReportRow>& rows, std::
       r.slot = slot;
     }
     if (!UnescapeField(f[2], r.name) || !UnescapeField(f[3], r.status)) return false;
-    size_t at = 4;
+    r.views = ViewsOf(f[4]);
+    size_t at = 5;
     for (std::string& figure : r.figures) {
       if (!UnescapeField(f[at++], figure)) return false;
     }
@@ -131,7 +156,7 @@ bool DecodeFindings(const std::string& text, std::vector<ReportRow>& rows, std::
 
 std::string SummaryCsv(const std::vector<ReportEntry>& entries, const ReportOptions& options) {
   const bool roiShown[2] = {options.cli.roi1.has_value(), options.cli.roi2.has_value()};
-  std::string out = "file,slot,name,status";
+  std::string out = "file,slot,name,status,views";
   for (const char* name : kFigureNames) out += std::string(",") + name;
   static constexpr const char* kRoiNames[4] = {"Min", "Max", "Mean", "StdDev"};
   for (int k = 0; k < 2; ++k) {
@@ -143,7 +168,8 @@ std::string SummaryCsv(const std::vector<ReportEntry>& entries, const ReportOpti
     if (!e.done) continue;
     for (const ReportRow& r : e.rows) {
       out += CsvField(e.file) + "," + (r.slot ? std::to_string(*r.slot) : std::string()) + "," +
-             CsvField(NameText(r.name)) + "," + CsvField(r.status);
+             CsvField(NameText(r.name)) + "," + CsvField(r.status) + "," +
+             CsvField(ViewsText(r.views));
       for (const std::string& f : r.figures) {
         out += ',';
         out += CsvField(f);

@@ -1,7 +1,7 @@
-// One report job in its own process: a file loaded and conditioned as every command does it,
-// then for each chosen data type the pictures `render` draws, the JSON `info` prints and the
-// table `roi` writes, produced by those commands' own functions. Every output reaches its
-// final name whole or not at all.
+// A report worker: file after file from its coordinator, each loaded and conditioned as every
+// command does it, then for each chosen data type the pictures `render` draws, the JSON `info`
+// prints and the table `roi` writes, produced by those commands' own functions. Every output
+// reaches its final name whole or not at all.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -11,6 +11,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -21,9 +23,15 @@
 #include "cli/CliReport.h"
 #include "data/AtomicFile.h"
 #include "data/Message.h"
+#include "data/Spline.h"
 #include "data/ThkFormat.h"
 #include "data/Uniformity.h"
+#include "view3d/OffscreenSurfaceRenderer.h"
+#include "view3d/SurfaceRenderer.h"
+#include "views2d/ColorPalette.h"
+#include "views2d/Contour.h"
 #include "views2d/FixedText.h"
+#include "views2d/LineGraph.h"
 #include "views2d/Roi.h"
 
 namespace orvelle::cli {
@@ -83,6 +91,7 @@ int CaptureStandardOutput(const std::string& scratch, const std::function<int()>
 struct Job {
   std::string stage, subdir, file;
   ReportOptions options;
+  OffscreenSurfaceRenderer* surface = nullptr;
   std::vector<std::string> messages;
 
   // The program's message since `mark`, or `fallback` when none was shown.
@@ -184,24 +193,42 @@ bool WriteRoiTable(Job& job, const ViewerParams& base, const GridDataSet* sets, 
   return true;
 }
 
-// The four views of one data type: the PNGs `render` writes, and the page pictures. `render`
-// draws the colour map and the contour without a GUI application, which shows in the PNG's
-// resolution field, so those two come first (`withApplication` false), the rest after.
+// Every module the drawing uses back to its state at program start, so that each picture is
+// the one a fresh `render` process draws.
+void ResetDrawingModules(OffscreenSurfaceRenderer& surface) {
+  ResetPaletteState();
+  ResetContourModule();
+  ResetLineGraph();
+  ResetSplineModule();
+  // The renderer's buffer objects belong to the context that stays for the next file.
+  bool reset = false;
+  surface.RunInContext([&reset] {
+    ResetRenderer();
+    reset = true;
+  });
+  if (!reset) ResetRenderer();
+}
+
+// The four views of one data type: the PNGs `render` writes, and the page pictures. Once the 3D
+// view cannot be drawn it is left out for the rest of the file, and `note` says why.
 bool DrawViews(Job& job, const ViewerParams& params, GridDataSet* sets, int count, int type,
-               bool withApplication, bool& openGl, std::string& note, ReportRow& row) {
+               bool& openGl, std::string& note, ReportRow& row) {
   const ReportViewSizes sizes = PageViewSizes(job.options.letter);
   const std::string scratch = job.stage + "-scratch.png";
+  const std::string pages = job.subdir + "/" + kPagesName;
+  std::error_code ec;
+  std::filesystem::create_directory(pages, ec);
   for (int v = 0; v < 4; ++v) {
     const bool surface = v == 3;
     if (surface && !openGl) continue;
+    bool drawn = true;
     for (const bool page : {false, true}) {
-      if ((!page && v < 2) == withApplication) continue;
       CliOptions o = job.options.cli;
       o.file = job.file;
       o.type = type;
       o.view = kViews[v].view;
-      o.output =
-          page ? job.stage + "-" + std::to_string(type) + "-" + kViews[v].name + ".png" : scratch;
+      const std::string name = std::string(kViews[v].name) + "-" + std::to_string(type) + ".png";
+      o.output = page ? pages + "/" + name : scratch;
       if (page) {
         const QSize size = PrintSize(sizes, v);
         o.width = size.width();
@@ -209,10 +236,12 @@ bool DrawViews(Job& job, const ViewerParams& params, GridDataSet* sets, int coun
       }
       ViewerParams p = params;
       const size_t mark = job.messages.size();
-      const int status = kViews[v].run(CliContext{o, p, sets, count});
+      ResetDrawingModules(*job.surface);
+      const int status = kViews[v].run(CliContext{o, p, sets, count, job.surface});
       if (status != 0 && surface) {
         openGl = false;
         note = "3D view left out: " + job.MessageSince(mark, "it could not be drawn here.");
+        drawn = false;
         break;
       }
       if (status != 0) {
@@ -220,8 +249,7 @@ bool DrawViews(Job& job, const ViewerParams& params, GridDataSet* sets, int coun
         return false;
       }
       if (page) continue;
-      const std::string path =
-          job.subdir + "/" + kViews[v].name + "-" + std::to_string(type) + ".png";
+      const std::string path = job.subdir + "/" + name;
       const bool written = WriteWhole(path, ReadBytes(scratch));
       std::remove(scratch.c_str());
       if (!written) {
@@ -229,41 +257,18 @@ bool DrawViews(Job& job, const ViewerParams& params, GridDataSet* sets, int coun
         return false;
       }
     }
+    if (drawn) row.views.push_back(kViews[v].name);
   }
   return true;
 }
 
-int Finish(const Job& job, const std::vector<ReportRow>& rows, const std::string& note) {
-  if (!WriteFileAtomically(job.stage + ".result", EncodeFindings(rows, note))) return 1;
-  for (const ReportRow& r : rows) {
-    if (!r.Ok()) return 1;
-  }
-  return 0;
+void Finish(const Job& job, const std::vector<ReportRow>& rows, const std::string& note) {
+  WriteWhole(job.subdir + "/" + kFindingsName, EncodeFindings(job.file, rows, note));
 }
 
-}  // namespace
-
-int RunReportWorker(const std::vector<std::string>& args) {
-  if (args.size() < 3) return 2;
-  // A coordinator that was killed outright takes its workers with it.
-  const pid_t coordinator = ::getppid();
-  ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-  if (::getppid() != coordinator) return 1;
-  Job job;
-  job.stage = args[0];
-  job.subdir = args[1];
-  job.file = args[2];
-  SetMessageHandler([&job](const std::string& text) { job.messages.push_back(text); });
-
-  std::vector<std::string> optionArgs(args.begin() + 3, args.end());
-  optionArgs.insert(optionArgs.end(), {job.file, "-o", job.subdir});
-  bool help = false;
-  std::string error;
+// One input file: loads and conditions it, then writes its outputs and findings.
+void ReportFile(Job& job) {
   std::vector<ReportRow> rows(1);
-  if (!ParseReportOptions(optionArgs, job.options, help, error)) {
-    rows[0].status = error;
-    return Finish(job, rows, "");
-  }
   const CliOptions& options = job.options.cli;
   if (!job.options.allTypes) rows[0].slot = options.type;
 
@@ -272,6 +277,7 @@ int RunReportWorker(const std::vector<std::string>& args) {
   CliOptions loadOptions = options;
   loadOptions.file = job.file;
   int count = -1;
+  ResetDrawingModules(*job.surface);
   if (PrepareParams(options, params)) count = LoadThkFile(job.file, sets.get());
   if (count >= 0 && ConditionLoaded(loadOptions, params, sets.get(), count) < 0) count = -1;
   if (count < 0) {
@@ -313,17 +319,68 @@ int RunReportWorker(const std::vector<std::string>& args) {
     row.name = sets[t].name;
     row.status = fileStatus;
     FillFigures(row, sets[t]);
-    if (row.Ok()) DrawViews(job, params, sets.get(), count, t, false, openGl, note, row);
+    if (row.Ok() && DrawViews(job, params, sets.get(), count, t, openGl, note, row) && roi) {
+      WriteRoiTable(job, params, sets.get(), t, row);
+    }
     rows.push_back(std::move(row));
   }
+  Finish(job, rows, note);
+}
+
+}  // namespace
+
+int RunReportWorker(const std::vector<std::string>& args) {
+  if (args.empty()) return 2;
+  // A coordinator that was killed outright takes its workers with it.
+  const pid_t coordinator = ::getppid();
+  ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+  if (::getppid() != coordinator) return 1;
+
+  // The replies go to the coordinator alone: what the commands print goes nowhere.
+  std::fflush(stdout);
+  const int replies = ::dup(STDOUT_FILENO);
+  const int null = ::open("/dev/null", O_WRONLY);
+  if (replies < 0 || null < 0) return 1;
+  ::dup2(null, STDOUT_FILENO);
+  ::close(null);
+
+  ReportOptions options;
+  std::vector<std::string> optionArgs(args.begin() + 1, args.end());
+  optionArgs.insert(optionArgs.end(), {"file.thk", "-o", "dir"});  // each job names its own
+  bool help = false;
+  std::string error;
+  if (!ParseReportOptions(optionArgs, options, help, error)) return 2;
+
   const auto app = StartGuiApplication(true);
-  for (ReportRow& row : rows) {
-    if (row.Ok() && DrawViews(job, params, sets.get(), count, *row.slot, true, openGl, note, row) &&
-        roi) {
-      WriteRoiTable(job, params, sets.get(), *row.slot, row);
+  OffscreenSurfaceRenderer surface;  // one OpenGL context for every file
+  Job* current = nullptr;
+  SetMessageHandler([&current](const std::string& text) {
+    if (current != nullptr) current->messages.push_back(text);
+  });
+
+  char* line = nullptr;
+  size_t capacity = 0;
+  ssize_t length;
+  for (long n = 1; (length = ::getline(&line, &capacity, stdin)) > 0; ++n) {
+    std::string text(line, static_cast<size_t>(length));
+    if (text.back() == '\n') text.pop_back();
+    const size_t tab = text.find('\t');
+    Job job;
+    if (tab == std::string::npos || !UnescapeField(text.substr(0, tab), job.subdir) ||
+        !UnescapeField(text.substr(tab + 1), job.file)) {
+      break;
     }
+    job.stage = args[0] + "-" + std::to_string(n);
+    job.options = options;
+    job.surface = &surface;
+    current = &job;
+    ReportFile(job);
+    current = nullptr;
+    const char done[] = "done\n";
+    if (::write(replies, done, sizeof done - 1) != static_cast<ssize_t>(sizeof done - 1)) break;
   }
-  return Finish(job, rows, note);
+  std::free(line);
+  return 0;
 }
 
 }  // namespace orvelle::cli

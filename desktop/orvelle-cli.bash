@@ -13,7 +13,8 @@ _orvelle_cli() {
 
   local commands="info grid render roi diff report"
   local valued="-o --output --type --view --size --roi1 --roi2 --settings --spline --filter
-    --normalize --roi-type --roi-size --roi-digits --range --jobs --page --watch --settle --format"
+    --normalize --roi-type --roi-size --roi-digits --range --jobs --page --watch --settle --format
+    --timeout"
   local common="--settings --no-fill --spline --filter --normalize --type --roi-type --roi-size
     --roi-digits -o --output -h --help"
 
@@ -57,7 +58,7 @@ _orvelle_cli() {
       return
       ;;
     --type | --size | --roi1 | --roi2 | --spline | --filter | --normalize | --roi-size | \
-      --roi-digits | --range | --jobs | --settle)
+      --roi-digits | --range | --jobs | --settle | --timeout)
       return
       ;;
   esac
@@ -78,7 +79,8 @@ _orvelle_cli() {
       diff) options="--type --ratio -o --output -h --help" ;;
       render) options+=" --view --size --framed --range" ;;
       roi) options+=" --roi1 --roi2" ;;
-      report) options+=" --roi1 --roi2 --range --jobs --all-types --page --quiet --watch --settle" ;;
+      report) options+=" --roi1 --roi2 --range --jobs --all-types --page --quiet --watch --settle
+        --resume --timeout" ;;
     esac
     COMPREPLY=($(compgen -W "$options" -- "$cur"))
     return

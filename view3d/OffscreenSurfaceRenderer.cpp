@@ -23,6 +23,23 @@ QSurfaceFormat SurfaceViewFormat() {
   return format;
 }
 
+namespace {
+
+// Needs the context current.
+std::unique_ptr<QOpenGLFramebufferObject> MakeFramebuffer(int width, int height,
+                                                          std::string& error) {
+  QOpenGLFramebufferObjectFormat fboFormat;
+  fboFormat.setAttachment(QOpenGLFramebufferObject::Depth);
+  fboFormat.setInternalTextureFormat(0x8058);  // GL_RGBA8
+  auto fbo = std::make_unique<QOpenGLFramebufferObject>(width, height, fboFormat);
+  if (fbo->isValid()) return fbo;
+  error = "Cannot create an OpenGL picture of " + std::to_string(width) + " x " +
+          std::to_string(height) + " pixels.";
+  return nullptr;
+}
+
+}  // namespace
+
 OffscreenSurfaceRenderer::OffscreenSurfaceRenderer() = default;
 
 OffscreenSurfaceRenderer::~OffscreenSurfaceRenderer() {
@@ -33,11 +50,21 @@ OffscreenSurfaceRenderer::~OffscreenSurfaceRenderer() {
 }
 
 bool OffscreenSurfaceRenderer::Open(int width, int height, std::string& error) {
+  width_ = height_ = 0;
+  if (context_ && context_->makeCurrent(surface_.get())) {
+    fbo_.reset();
+    if (auto fbo = MakeFramebuffer(width, height, error)) {
+      fbo_ = std::move(fbo);
+      width_ = width;
+      height_ = height;
+    }
+    context_->doneCurrent();
+    return fbo_ != nullptr;
+  }
   fbo_.reset();
   context_.reset();
   surface_.reset();
   surfaceless_.reset();
-  width_ = height_ = 0;
   if (QGuiApplication::instance() == nullptr) {
     error = "OpenGL needs a running application object.";
     return false;
@@ -60,14 +87,9 @@ bool OffscreenSurfaceRenderer::Open(int width, int height, std::string& error) {
     height_ = height;
     return true;
   }
-  QOpenGLFramebufferObjectFormat fboFormat;
-  fboFormat.setAttachment(QOpenGLFramebufferObject::Depth);
-  fboFormat.setInternalTextureFormat(0x8058);  // GL_RGBA8
-  auto fbo = std::make_unique<QOpenGLFramebufferObject>(width, height, fboFormat);
-  if (!fbo->isValid()) {
+  auto fbo = MakeFramebuffer(width, height, error);
+  if (!fbo) {
     context->doneCurrent();
-    error = "Cannot create an OpenGL picture of " + std::to_string(width) + " x " +
-            std::to_string(height) + " pixels.";
     return false;
   }
   context->doneCurrent();
@@ -77,6 +99,18 @@ bool OffscreenSurfaceRenderer::Open(int width, int height, std::string& error) {
   width_ = width;
   height_ = height;
   return true;
+}
+
+void OffscreenSurfaceRenderer::RunInContext(const std::function<void()>& work) {
+  if (surfaceless_) {
+    if (!surfaceless_->MakeCurrent()) return;
+    work();
+    surfaceless_->DoneCurrent();
+    return;
+  }
+  if (!context_ || !context_->makeCurrent(surface_.get())) return;
+  work();
+  context_->doneCurrent();
 }
 
 QImage OffscreenSurfaceRenderer::Render(const std::function<void(int, int)>& draw) {

@@ -27,8 +27,13 @@ class OffscreenSurfaceRenderer {
   // Creates the context and a width x height framebuffer (RGBA, depth). Needs a
   // QGuiApplication. When Qt's platform offers no OpenGL (no display), a context without a
   // window system is made instead, giving the same pixels. False, with a one-line reason in
-  // `error` and no message shown, when neither can be made.
+  // `error` and no message shown, when neither can be made or the framebuffer cannot be made.
+  // Opening again keeps Qt's context and replaces only the framebuffer.
   bool Open(int width, int height, std::string& error);
+
+  // Runs `work` with the context current (no framebuffer bound), so that it may release what
+  // the context holds. Does nothing when no context was made.
+  void RunInContext(const std::function<void()>& work);
 
   // Makes the context current with the framebuffer bound, calls draw(width, height), reads the
   // whole framebuffer back and releases the context. A null image when Open did not succeed.

@@ -1,8 +1,11 @@
 // orvelle-cli report as a user runs it: good and bad files together, outputs identical to the
-// single commands', the same summary whatever the job count, an interrupted run, a watched
-// folder with a file written in pieces, and the report's usage errors.
+// single commands' (also from one worker drawing file after file), the same summary whatever the
+// job count, a stopped run and its resumption, a view left out, a file that hangs, a watched
+// folder with a file written in pieces or many files arriving, and the report's usage errors.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,6 +34,7 @@ using test::ReadFile;
 using test::RunCliProcess;
 
 const char* const kBad = "500,\n10,10,\n1,A,\n5,0,1,\n";
+const char* const kSmall = "1,\n1,1,\n1,A,\n0,0,1,\n0,1,2,\n1,0,3,\n1,1,4,\n";
 const char* const kBadMessage = "X coord is not multiple of X-Pitch. -> 5 X-Pitch= 10";
 
 // A report run in the background, for the tests that stop it.
@@ -56,8 +60,9 @@ class BackgroundRun {
       Wait();
     }
   }
-  int Interrupt() {
-    kill(pid_, SIGINT);
+  int Interrupt() { return Stop(SIGINT); }
+  int Stop(int signal) {
+    kill(pid_, signal);
     return Wait();
   }
   int Wait() {
@@ -100,6 +105,26 @@ std::string PdfInfo(const std::string& path, const char* field) {
   return info.substr(start, info.find('\n', start) - start);
 }
 
+// PREFIX<i>.thk (built in steps: g++ 12 warns wrongly about the one-expression form).
+std::string ThkName(const std::string& prefix, int i) {
+  std::string name = prefix;
+  name += std::to_string(i);
+  name += ".thk";
+  return name;
+}
+
+// The text of a PDF, or empty when poppler-utils is missing.
+std::string PdfText(const std::string& path) {
+  return Run("pdftotext '" + path + "' - 2>/dev/null");
+}
+
+// A PDF without its creation time, which no two runs share.
+std::string WithoutCreationDate(std::string pdf) {
+  const size_t at = pdf.find("/CreationDate (");
+  if (at != std::string::npos) pdf.erase(at, pdf.find(')', at) + 1 - at);
+  return pdf;
+}
+
 TEST(CliReport, GoodAndBadFilesTogether) {
   test::TempDir dir;
   const std::string bad = dir.Write("bad.thk", kBad);
@@ -115,13 +140,14 @@ TEST(CliReport, GoodAndBadFilesTogether) {
 
   const std::string summary = ReadFile(out + "/summary.csv");
   EXPECT_EQ(summary.substr(0, summary.find('\n')),
-            "file,slot,name,status,size,pitchX,pitchY,pointCount,min,max,mean,span,"
+            "file,slot,name,status,views,size,pitchX,pitchY,pointCount,min,max,mean,span,"
             "normDivisor,stdDev,nonUniformityPct,cvPct,sitesCount,sitesMin,sitesMax,sitesMean,"
             "sitesStdDev,sitesNonUniformityPct,sitesCvPct,roi1Min,roi1Max,roi1Mean,roi1StdDev");
-  EXPECT_NE(summary.find("\n" + bad + ",0,," + kBadMessage + std::string(23, ',') + "\n" + good +
-                         ",0,Elevation_m,ok,430,5,5,129731,94,195,"),
+  EXPECT_NE(summary.find("\n" + bad + ",0,," + kBadMessage + std::string(24, ',') + "\n" + good +
+                         ",0,Elevation_m,ok,colormap contour linegraph"),
             std::string::npos)
       << summary;
+  EXPECT_NE(summary.find(",430,5,5,129731,94,195,"), std::string::npos) << summary;
   EXPECT_NE(summary.find(",127.200,167.800,"), std::string::npos) << summary;
   // The uniformity figures are info's, each reading back to the same number.
   const std::string infoJson = ReadFile(out + "/volcano_pitch5/info.json");
@@ -131,25 +157,25 @@ TEST(CliReport, GoodAndBadFilesTogether) {
     std::istringstream fields(summary.substr(start, summary.find('\n', start) - start));
     for (std::string f; std::getline(fields, f, ',');) row.push_back(f);
   }
-  ASSERT_EQ(row.size(), 27u) << summary;
+  ASSERT_EQ(row.size(), 28u) << summary;
   auto infoNumber = [&](const std::string& key, size_t from) {
     const size_t at = infoJson.find("\"" + key + "\":", from) + key.size() + 3;
     return std::stod(infoJson.substr(at, infoJson.find_first_of(",}", at) - at));
   };
   const size_t sites = infoJson.find("\"sites\":");
-  const std::pair<int, double> expected[] = {{13, infoNumber("stdDev", 0)},
-                                             {14, infoNumber("nonUniformityPct", 0)},
-                                             {15, infoNumber("cvPct", 0)},
-                                             {16, 87 * 61},
-                                             {17, infoNumber("min", sites)},
-                                             {18, infoNumber("max", sites)},
-                                             {19, infoNumber("mean", sites)},
-                                             {20, infoNumber("stdDev", sites)},
-                                             {21, infoNumber("nonUniformityPct", sites)},
-                                             {22, infoNumber("cvPct", sites)}};
+  const std::pair<int, double> expected[] = {{14, infoNumber("stdDev", 0)},
+                                             {15, infoNumber("nonUniformityPct", 0)},
+                                             {16, infoNumber("cvPct", 0)},
+                                             {17, 87 * 61},
+                                             {18, infoNumber("min", sites)},
+                                             {19, infoNumber("max", sites)},
+                                             {20, infoNumber("mean", sites)},
+                                             {21, infoNumber("stdDev", sites)},
+                                             {22, infoNumber("nonUniformityPct", sites)},
+                                             {23, infoNumber("cvPct", sites)}};
   for (const auto& [column, value] : expected) EXPECT_EQ(std::stod(row[column]), value) << column;
-  EXPECT_EQ(row[26].size() - row[26].find('.'), 4u) << row[26];  // the table's three decimals
-  EXPECT_GT(std::stod(row[26]), 0.0);
+  EXPECT_EQ(row[27].size() - row[27].find('.'), 4u) << row[27];  // the table's three decimals
+  EXPECT_GT(std::stod(row[27]), 0.0);
   EXPECT_FALSE(fs::exists(out + "/bad"));  // nothing to keep for a failed file
 
   // Every output is what the single commands write for the same file.
@@ -203,47 +229,60 @@ TEST(CliReport, SameSummaryWhateverTheJobCount) {
     EXPECT_TRUE(fs::exists(out + "/coads_atlantic_sparse/colormap-2.png"));
   }
   EXPECT_EQ(summaries[0], summaries[1]);
-  EXPECT_NE(
-      summaries[0].find(
-          "\n" + a + ",0,\"say \"\"hi\"\" \xE8\x86\x9C\xE5\x8E\x9A\",ok,1,1,1,4,1.5,2.5,2,1,1," +
-          // 1.5 twice and 2.5 twice: spread sqrt(1 / 3), 1 / (2 x 2), half the spread; no fill
-          "0.5773502691896257,25,28.867513459481287,4,1.5,2.5,2,0.5773502691896257,25,"
-          "28.867513459481287\n"),
-      std::string::npos)
+  EXPECT_NE(summaries[0].find("\n" + a + ",0,\"say \"\"hi\"\" \xE8\x86\x9C\xE5\x8E\x9A\",ok,"),
+            std::string::npos)
+      << summaries[0];
+  // 1.5 twice and 2.5 twice: spread sqrt(1 / 3), 1 / (2 x 2), half the spread; no fill
+  EXPECT_NE(summaries[0].find(",1,1,1,4,1.5,2.5,2,1,1,0.5773502691896257,25,28.867513459481287,4,"
+                              "1.5,2.5,2,0.5773502691896257,25,28.867513459481287\n"),
+            std::string::npos)
       << summaries[0];
   EXPECT_NE(summaries[0].find("\n" + a2 + ",,,X coord"), std::string::npos);
   EXPECT_NE(summaries[0].find(",2,SLP_Jan_mb,ok,"), std::string::npos);
 }
 
-TEST(CliReport, InterruptedRunLeavesOnlyWholeFiles) {
+TEST(CliReport, StoppedRunKeepsWhatFinishedAndLeavesOnlyWholeFiles) {
   test::TempDir dir;
-  std::vector<std::string> args = {"report"};
   const std::string data = ReadFile(ExamplePath("volcano_pitch5.thk"));
-  for (int i = 0; i < 12; ++i) {
-    std::string name = "p";
-    name += std::to_string(i);
-    name += ".thk";
-    args.push_back(dir.Write(name, data));
-  }
-  const std::string out = dir.File("out");
-  args.insert(args.end(), {"-o", out, "--jobs", "2"});
-  BackgroundRun run(args, dir.File("err"));
-  ASSERT_TRUE(WaitFor([&] { return fs::exists(out + "/p0/info.json"); }, 60));
-  EXPECT_EQ(run.Interrupt(), 130);
+  std::vector<std::string> files;
+  for (int i = 0; i < 40; ++i) files.push_back(dir.Write(ThkName("p", i), data));
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    const std::string out = dir.File("out" + std::to_string(signal));
+    std::vector<std::string> args = {"report"};
+    args.insert(args.end(), files.begin(), files.end());
+    args.insert(args.end(), {"-o", out, "--jobs", "2"});
+    BackgroundRun run(args, dir.File("err"));
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(out + "/p0/findings"); }, 60));
+    EXPECT_EQ(run.Stop(signal), 128 + signal);
 
-  EXPECT_FALSE(fs::exists(out + "/summary.csv"));
-  EXPECT_FALSE(fs::exists(out + "/report.pdf"));
-  for (const auto& e : fs::recursive_directory_iterator(out)) {
-    if (e.is_directory()) continue;
-    const std::string name = e.path().filename().string();
-    const std::string ext = e.path().extension().string();
-    EXPECT_TRUE(ext == ".png" || ext == ".json") << "left behind: " << name;
-    if (ext == ".png") {
-      const std::string png = ReadFile(e.path().string());
-      EXPECT_EQ(png.substr(png.size() - 8, 4), "IEND") << name;
+    // Every file has its row: the finished ones as they are, the others not run.
+    const std::string summary = ReadFile(out + "/summary.csv");
+    int ok = 0, notRun = 0;
+    for (const std::string& f : files) {
+      if (summary.find("\n" + f + ",0,Elevation_m,ok,") != std::string::npos) ++ok;
+      if (summary.find("\n" + f + ",0,,not run,") != std::string::npos) ++notRun;
     }
+    EXPECT_GE(ok, 1) << summary;
+    EXPECT_GE(notRun, 1) << summary;
+    EXPECT_EQ(ok + notRun, 40) << summary;
+    const std::string pages = PdfInfo(out + "/report.pdf", "Pages:");
+    if (!pages.empty()) {
+      EXPECT_EQ(pages, std::to_string(ok + 1));
+    }
+    for (const auto& e : fs::recursive_directory_iterator(out)) {
+      if (e.is_directory()) continue;
+      const std::string name = e.path().filename().string();
+      const std::string ext = e.path().extension().string();
+      EXPECT_TRUE(ext == ".png" || ext == ".json" || ext == ".csv" || ext == ".pdf" ||
+                  ext == ".txt" || name == "findings")
+          << "left behind: " << name;
+      if (ext == ".png") {
+        const std::string png = ReadFile(e.path().string());
+        EXPECT_EQ(png.substr(png.size() - 8, 4), "IEND") << name;
+      }
+    }
+    EXPECT_NE(ReadFile(dir.File("err")).find("report: stopped after "), std::string::npos);
   }
-  EXPECT_NE(ReadFile(dir.File("err")).find("report: stopped after "), std::string::npos);
 }
 
 TEST(CliReport, WatchReportsAFileWrittenInPiecesOnceComplete) {
@@ -272,12 +311,199 @@ TEST(CliReport, WatchReportsAFileWrittenInPiecesOnceComplete) {
   EXPECT_EQ(run.Interrupt(), 130);
   const std::string summary = ReadFile(out + "/summary.csv");
   EXPECT_EQ(rows(), 2) << summary;
-  EXPECT_NE(summary.find(dir.File("in/part.thk") + ",0,Elevation_m,ok,430,5,5,129731,"),
-            std::string::npos)
+  EXPECT_NE(summary.find(dir.File("in/part.thk") + ",0,Elevation_m,ok,"), std::string::npos)
       << summary;
+  EXPECT_NE(summary.find(",430,5,5,129731,"), std::string::npos) << summary;
   EXPECT_EQ(ReadFile(dir.File("err")),
             "report: 1 " + dir.File("in/part.thk") + " ok\nreport: stopped after 1 file(s)\n");
   EXPECT_EQ(PdfInfo(out + "/report.pdf", "Pages:"), "2");  // a PDF without pages fails too
+}
+
+TEST(CliReport, ResumeFinishesAStoppedRunAsOneRunWould) {
+  test::TempDir dir;
+  const std::string data = ReadFile(ExamplePath("volcano_pitch5.thk"));
+  std::vector<std::string> args = {"report", dir.Write("bad.thk", kBad),
+                                   ExamplePath("coads_atlantic_sparse.thk")};
+  for (int i = 0; i < 12; ++i) args.push_back(dir.Write(ThkName("p", i), data));
+  args.insert(args.end(), {"--roi1", "150,150", "--jobs", "1", "-o"});
+  // The date on the first page is the only difference allowed: both runs get the same one.
+  const std::vector<std::string> env = {"SOURCE_DATE_EPOCH=1700000000"};
+  const auto with = [&](const std::string& out, std::vector<std::string> more) {
+    std::vector<std::string> words = args;
+    words.push_back(out);
+    words.insert(words.end(), more.begin(), more.end());
+    return words;
+  };
+  const std::string whole = dir.File("whole"), part = dir.File("part");
+  EXPECT_EQ(RunCliProcess(with(whole, {}), "", env).status, 1);
+
+  setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
+  {
+    BackgroundRun run(with(part, {}), dir.File("err"));
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(part + "/p0/findings"); }, 60));
+    EXPECT_EQ(run.Interrupt(), 130);
+  }
+  unsetenv("SOURCE_DATE_EPOCH");
+  ASSERT_NE(ReadFile(part + "/summary.csv").find(",not run,"), std::string::npos);
+  const auto kept = fs::last_write_time(part + "/p0/findings");
+
+  // Other options are refused before anything is written.
+  const std::string before = ReadFile(part + "/summary.csv");
+  const CliResult other = RunCliProcess(with(part, {"--resume", "--all-types"}), "", env);
+  EXPECT_EQ(other.status, 2);
+  EXPECT_NE(other.err.find("was written with other options (--roi1 150,150)"), std::string::npos)
+      << other.err;
+  EXPECT_EQ(ReadFile(part + "/summary.csv"), before);
+
+  const CliResult resumed = RunCliProcess(with(part, {"--resume"}), "", env);
+  EXPECT_EQ(resumed.status, 1) << resumed.err;
+  EXPECT_EQ(fs::last_write_time(part + "/p0/findings"), kept);  // not done again
+  EXPECT_EQ(ReadFile(part + "/summary.csv"), ReadFile(whole + "/summary.csv"));
+  EXPECT_TRUE(WithoutCreationDate(ReadFile(part + "/report.pdf")) ==
+              WithoutCreationDate(ReadFile(whole + "/report.pdf")))
+      << "report.pdf differs";
+}
+
+TEST(CliReport, AViewLeftOutIsToldInTheSummaryAndOnItsPage) {
+  test::TempDir dir;
+  const std::string out = dir.File("out");
+  const std::string good = ExamplePath("volcano_pitch5.thk");
+  // Without a display and without Mesa's EGL there is no OpenGL.
+  const CliResult r = RunCliProcess({"report", good, "-o", out}, "",
+                                    {"QT_QPA_PLATFORM=offscreen", "DISPLAY=", "WAYLAND_DISPLAY=",
+                                     "__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(ReadFile(out + "/summary.csv")
+                .find("\n" + good + ",0,Elevation_m,ok,colormap contour linegraph,430,"),
+            std::string::npos)
+      << ReadFile(out + "/summary.csv");
+  EXPECT_FALSE(fs::exists(out + "/volcano_pitch5/3d-0.png"));
+  const std::string text = PdfText(out + "/report.pdf");
+  if (text.empty()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+  EXPECT_NE(text.find("3D view left out: OpenGL is not available"), std::string::npos) << text;
+}
+
+TEST(CliReport, OneWorkerDrawsEachFileAsASingleCommandWould) {
+  test::TempDir dir;
+  const std::string coads = ExamplePath("coads_atlantic_sparse.thk");
+  const std::string volcano = ExamplePath("volcano_pitch5.thk");
+  const std::string out = dir.File("out");
+  const std::vector<std::string> roi = {"--roi1", "150,150", "--roi-digits", "3"};
+  std::vector<std::string> args = {"report", coads,    volcano, "--all-types", "-o",
+                                   out,      "--jobs", "1",     "--quiet"};
+  args.insert(args.end(), roi.begin(), roi.end());
+  const CliResult r = RunCliProcess(args, "", {"ASAN_OPTIONS=detect_leaks=0"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (const auto& [file, types] : {std::pair{coads, 3}, std::pair{volcano, 1}}) {
+    const std::string sub = out + "/" + fs::path(file).stem().string() + "/";
+    EXPECT_EQ(ReadFile(sub + "info.json"), RunCliProcess({"info", file}).out);
+    for (int t = 0; t < types; ++t) {
+      const std::string type = std::to_string(t);
+      std::vector<std::string> single = {"roi", file, "--type", type, "-o", dir.File("r.csv")};
+      single.insert(single.end(), roi.begin(), roi.end());
+      RunCliProcess(single);
+      EXPECT_EQ(ReadFile(sub + "roi-" + type + ".csv"), ReadFile(dir.File("r.csv"))) << file;
+      for (const char* view : {"colormap", "contour", "linegraph", "3d"}) {
+        const CliResult render =
+            RunCliProcess({"render", file, "--type", type, "--view", view, "-o", dir.File("v.png")},
+                          "", {"ASAN_OPTIONS=detect_leaks=0"});
+        ASSERT_EQ(render.status, 0) << render.err;
+        EXPECT_EQ(ReadFile(sub + view + "-" + type + ".png"), ReadFile(dir.File("v.png")))
+            << file << " " << view << " " << t;
+      }
+    }
+  }
+}
+
+TEST(CliReport, AFileThatHangsIsTimedOutAndTheRunGoesOn) {
+  test::TempDir dir;
+  // Reading a FIFO that is held open but never written blocks for good.
+  const std::string hang = dir.File("hang.thk");
+  ASSERT_EQ(mkfifo(hang.c_str(), 0600), 0);
+  const int writer = open(hang.c_str(), O_RDWR);
+  ASSERT_GE(writer, 0);
+  const std::string good = ExamplePath("volcano_pitch5.thk");
+  const std::string out = dir.File("out");
+  const CliResult r =
+      RunCliProcess({"report", hang, good, "-o", out, "--jobs", "1", "--timeout", "1"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(hang + ": timed out after 1 s\n"), std::string::npos) << r.err;
+  const std::string summary = ReadFile(out + "/summary.csv");
+  EXPECT_NE(summary.find("\n" + hang + ",0,,timed out after 1 s,"), std::string::npos) << summary;
+  EXPECT_NE(summary.find("\n" + good + ",0,Elevation_m,ok,"), std::string::npos) << summary;
+  close(writer);
+}
+
+TEST(CliReport, WatchRewritesAtMostEveryIntervalWhileFilesArrive) {
+  test::TempDir dir;
+  fs::create_directory(dir.File("in"));
+  const std::string out = dir.File("out");
+  setenv("ORVELLE_REPORT_REWRITE_SECONDS", "1.5", 1);
+  BackgroundRun run(
+      {"report", "--watch", dir.File("in"), "-o", out, "--settle", "0", "--jobs", "1"},
+      dir.File("err"));
+  unsetenv("ORVELLE_REPORT_REWRITE_SECONDS");
+  ASSERT_TRUE(WaitFor([&] { return fs::exists(out + "/summary.csv"); }, 60));
+  const auto rows = [&] {
+    const std::string s = ReadFile(out + "/summary.csv");
+    return std::count(s.begin(), s.end(), '\n');
+  };
+  using Clock = std::chrono::steady_clock;
+  std::vector<Clock::time_point> rewrites;
+  long seen = rows();
+  const auto look = [&] {
+    if (const long n = rows(); n != seen) {
+      seen = n;
+      rewrites.push_back(Clock::now());
+    }
+  };
+  constexpr int kFiles = 30;
+  for (int i = 0; i < kFiles; ++i) {
+    dir.Write(ThkName("in/f", i), kSmall);
+    for (int k = 0; k < 5; ++k) {
+      look();
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  }
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        look();
+        return seen == kFiles + 1;
+      },
+      60))
+      << ReadFile(dir.File("err"));
+  EXPECT_EQ(run.Interrupt(), 130);
+  // The last rewrite comes as soon as the folder is quiet; the others keep the interval.
+  ASSERT_GE(rewrites.size(), 2u);
+  for (size_t i = 1; i + 1 < rewrites.size(); ++i) {
+    EXPECT_GE(std::chrono::duration<double>(rewrites[i] - rewrites[i - 1]).count(), 1.3) << i;
+  }
+}
+
+TEST(CliReport, WatchGoesOnAfterAFailedRewrite) {
+  test::TempDir dir;
+  fs::create_directory(dir.File("in"));
+  const std::string out = dir.File("out");
+  // A folder where summary.csv belongs makes every rewrite fail until it is gone.
+  fs::create_directories(out + "/summary.csv");
+  BackgroundRun run({"report", "--watch", dir.File("in"), "-o", out, "--settle", "0"},
+                    dir.File("err"));
+  dir.Write("in/a.thk", kSmall);
+  ASSERT_TRUE(
+      WaitFor([&] { return ReadFile(dir.File("err")).find(" ok\n") != std::string::npos; }, 60));
+  fs::remove(out + "/summary.csv");
+  dir.Write("in/b.thk", kSmall);
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        const std::string s = ReadFile(out + "/summary.csv");
+        return std::count(s.begin(), s.end(), '\n') == 3;
+      },
+      60))
+      << ReadFile(dir.File("err"));
+  EXPECT_EQ(run.Interrupt(), 130);
+  EXPECT_NE(ReadFile(dir.File("err")).find("File write error. -> " + out + "/summary.csv\n"),
+            std::string::npos)
+      << ReadFile(dir.File("err"));
 }
 
 TEST(CliReport, UsageErrors) {
