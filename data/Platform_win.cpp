@@ -4,8 +4,10 @@
 #include <io.h>
 #include <shellapi.h>
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "data/Platform.h"
 #include "data/WideText_win.h"
@@ -49,8 +51,26 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
 }
 
 double StrtodC(const char* text) {
-  static const _locale_t loc = _create_locale(LC_NUMERIC, "C");
-  return _strtod_l(text, nullptr, loc);
+  // The Windows C library reads neither "inf" nor "nan" nor hexadecimal, so the text is read
+  // by from_chars after the sign, as glibc's strtod reads it; its range errors keep strtod's
+  // limits (HUGE_VAL, zero).
+  const char* p = text;
+  while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+  bool negative = false;
+  if (*p == '+' || *p == '-') negative = *p++ == '-';
+  if (*p == '+' || *p == '-') return 0.0;
+  const char* end = p + std::strlen(p);
+  double value = 0.0;
+  const bool hex = p[0] == '0' && (p[1] == 'x' || p[1] == 'X');
+  const auto result = hex ? std::from_chars(p + 2, end, value, std::chars_format::hex)
+                          : std::from_chars(p, end, value, std::chars_format::general);
+  if (result.ec == std::errc::result_out_of_range) {
+    static const _locale_t loc = _create_locale(LC_NUMERIC, "C");
+    value = _strtod_l(p, nullptr, loc);
+  } else if (result.ec != std::errc()) {
+    value = 0.0;
+  }
+  return negative ? -value : value;
 }
 
 void* AllocateAligned(std::size_t alignment, std::size_t bytes) {
