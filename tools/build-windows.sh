@@ -60,6 +60,8 @@ done
 find "$stage" -name '*.txt' ! -path '*/examples/*' -exec sed -i 's/\r*$/\r/' {} +
 zip_file=$out/orvelle-$version-win64.zip
 rm -f "$zip_file"
-(cd "$out/zip" && TZ=UTC find "orvelle-$version-win64" -exec touch -d @0 {} + &&
+# The same sources give the same zip: every entry carries the time of the last commit.
+stamp=$(git log -1 --format=%ct 2>/dev/null || echo 315532800)
+(cd "$out/zip" && export TZ=UTC && find "orvelle-$version-win64" -exec touch -d "@$stamp" {} + &&
   zip -qrX9 "$zip_file" "orvelle-$version-win64")
 ls -l "$out/orvelle.exe" "$out/orvelle-cli.exe" "$zip_file"

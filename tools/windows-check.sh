@@ -25,7 +25,7 @@ if [ ! -f "$WINEPREFIX/.orvelle-ready" ]; then
   # Wine's own fonts when the distribution ships them, Arial's metrics and a Japanese Gothic.
   fonts=$WINEPREFIX/drive_c/windows/Fonts
   for f in /usr/share/wine/fonts/*.ttf /usr/share/fonts/truetype/liberation2/*.ttf \
-    /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf; do
+    /usr/share/fonts/opentype/ipafont-gothic/ipag*.ttf; do
     [ -f "$f" ] && ln -sf "$f" "$fonts/"
   done
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f >/dev/null

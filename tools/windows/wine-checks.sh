@@ -61,6 +61,15 @@ done
 clip=$root/examples/volcano_spline_clipboard.txt
 run_both info-stdin "$clip" info -
 run_both roi-stdin "$clip" roi - --roi1 20,20 --spline 3 -o -
+# Japanese folder and file names on the command line, in messages and for an output file.
+jp=$work/測定データ
+mkdir -p "$jp"
+cp "$root/examples/volcano_pitch5.thk" "$jp/ウェーハ１.thk"
+run_both info-japanese /dev/null info "$jp/ウェーハ１.thk"
+run_both missing-japanese /dev/null info "$jp/無い.thk"
+wine "$out/orvelle-cli.exe" roi "$jp/ウェーハ１.thk" --roi1 40,60 -o "$jp/結果.csv" &&
+  "$linux/orvelle-cli" roi "$jp/ウェーハ１.thk" --roi1 40,60 -o - | cmp -s - "$jp/結果.csv" ||
+  fail "roi into a Japanese file name"
 echo "$compared runs gave the same bytes"
 
 echo "== render: pixels compared with the Linux build"
