@@ -1,6 +1,6 @@
 /* Drives a top-level window of a program running under Wine, for the Windows check:
  *   wine-window wait TITLE SECONDS     until a visible window whose title starts with TITLE
- *   wine-window shot TITLE OUT.bmp     the window as it is on the screen, a 24-bit BMP
+ *   wine-window shot TITLE OUT.bmp     its client area as on the screen, a 24-bit BMP
  *   wine-window click TITLE X Y        a left click at client coordinates X, Y
  * Exit status 0 on success, 1 when no such window is found. */
 #include <windows.h>
@@ -29,9 +29,12 @@ static HWND Find(const wchar_t* title) {
 }
 
 static int Shot(HWND hwnd, const wchar_t* path) {
+  /* The client area: without a window manager nobody draws the frame Windows reserves. */
   RECT r;
-  GetWindowRect(hwnd, &r);
-  const int w = r.right - r.left, h = r.bottom - r.top;
+  GetClientRect(hwnd, &r);
+  POINT origin = {0, 0};
+  ClientToScreen(hwnd, &origin);
+  const int w = r.right, h = r.bottom;
   HDC screen = GetDC(NULL);
   HDC mem = CreateCompatibleDC(screen);
   BITMAPINFO info = {0};
@@ -43,7 +46,7 @@ static int Shot(HWND hwnd, const wchar_t* path) {
   void* bits = NULL;
   HBITMAP bmp = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, NULL, 0);
   SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  BitBlt(mem, 0, 0, w, h, screen, origin.x, origin.y, SRCCOPY);
   GdiFlush();
   const DWORD stride = ((DWORD)w * 3 + 3) & ~3u, size = stride * (DWORD)h;
   BITMAPFILEHEADER file = {0};
