@@ -2,7 +2,8 @@
 # Builds the Windows programs (tools/build-windows.sh) and checks them under Wine and Xvfb: the
 # Windows unit tests, the command-line contract, the same bytes as the Linux build for info,
 # grid and roi, the same pixels for render, and the window with an example, its four views,
-# a screenshot (build-windows/screenshot.png) and the settings file written on Exit.
+# the keypad's Japanese message, screenshots of both (build-windows/screenshot*.png) and the
+# settings file written on Exit.
 # Usage: tools/windows-check.sh [LINUX_BUILD_DIR]   (default build; needs its orvelle-cli)
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -99,6 +99,22 @@ if $window wait "Orvelle " 60; then
   sleep 3  # the first frames of the 3D view
   $window shot "Orvelle " "$work/shot.bmp" && $pictures shot "$work/shot.bmp" "$out/screenshot.png"
   $pictures views "$out/screenshot.png" || fail "four views"
+  # The keypad on the contour's border count, and its Japanese message for a value out of range.
+  $window dblclick "Orvelle " 493 334
+  if $window wait "Data Input" 20; then
+    $window keys "Data Input" 99n
+    sleep 2
+    $window shot "Orvelle" "$work/keypad.bmp" && $pictures shot "$work/keypad.bmp" "$out/screenshot-keypad.png"
+    $window keys "Orvelle" n
+    sleep 1
+    $window click "Data Input" 180 208  # CAN
+    sleep 1
+    ! $window wait "Data Input" 1 || fail "the keypad did not close"
+  else
+    fail "no keypad"
+  fi
+  # The window wrote the settings at start; Exit must write them again.
+  rm -f "$gui/setting.dat"
   $window click "Orvelle " 789 695  # Exit
 else
   fail "no window"
@@ -113,7 +129,7 @@ lines=$(wc -l <"$gui/setting.dat" 2>/dev/null || echo 0)
 crlf=$(grep -c $'\r$' "$gui/setting.dat" 2>/dev/null || echo 0)
 echo "setting.dat beside orvelle.exe: $lines lines, $crlf with CR LF"
 [ "$lines" -eq 61 ] && [ "$crlf" -eq 61 ] || fail "setting.dat"
-echo "screenshot: $out/screenshot.png"
+echo "screenshots: $out/screenshot.png, $out/screenshot-keypad.png"
 
 [ "$failed" -eq 0 ] && echo "Windows checks passed" || echo "$failed Windows check(s) failed"
 [ "$failed" -eq 0 ]

@@ -2,6 +2,8 @@
  *   wine-window wait TITLE SECONDS     until a visible window whose title starts with TITLE
  *   wine-window shot TITLE OUT.bmp     its client area as on the screen, a 24-bit BMP
  *   wine-window click TITLE X Y        a left click at client coordinates X, Y
+ *   wine-window dblclick TITLE X Y     a double click there
+ *   wine-window keys TITLE KEYS        key presses (digits, n for Enter)
  * Exit status 0 on success, 1 when no such window is found. */
 #include <windows.h>
 
@@ -82,6 +84,23 @@ int wmain(int argc, wchar_t** argv) {
     PostMessageW(hwnd, WM_MOUSEMOVE, 0, at);
     PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(hwnd, WM_LBUTTONUP, 0, at);
+    return 0;
+  }
+  if (wcscmp(argv[1], L"dblclick") == 0 && argc == 5) {
+    const LPARAM at = MAKELPARAM(_wtoi(argv[3]), _wtoi(argv[4]));
+    PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(hwnd, WM_LBUTTONUP, 0, at);
+    PostMessageW(hwnd, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageW(hwnd, WM_LBUTTONUP, 0, at);
+    return 0;
+  }
+  if (wcscmp(argv[1], L"keys") == 0 && argc == 4) {
+    /* Virtual-key codes: digits and capital letters are their own codes, 'n' is Enter. */
+    for (const wchar_t* k = argv[3]; *k; ++k) {
+      const WPARAM vk = *k == L'n' ? VK_RETURN : (WPARAM)*k;
+      PostMessageW(hwnd, WM_KEYDOWN, vk, 1);
+      PostMessageW(hwnd, WM_KEYUP, vk, 1 | (3u << 30));
+    }
     return 0;
   }
   return 2;
