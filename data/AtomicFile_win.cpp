@@ -65,6 +65,18 @@ std::wstring ResolvedTarget(const std::wstring& path) {
   return n > 0 && n < 32768 ? std::wstring(buffer, n) : path;
 }
 
+// Puts the finished temporary in the target's place. ReplaceFileW keeps what the old file had
+// besides its bytes (its access rights and attributes, as the permission bits are kept on POSIX
+// systems); where it cannot, a plain rename still replaces the file whole.
+bool Replace(const std::wstring& temp, const std::wstring& target, bool existed) {
+  if (existed && ReplaceFileW(target.c_str(), temp.c_str(), nullptr,
+                              REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+    return true;
+  }
+  return MoveFileExW(temp.c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
@@ -115,8 +127,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, Writ
     ok = false;
     error = GetLastError();
   }
-  if (ok && !MoveFileExW(temp.c_str(), target.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (ok && !Replace(temp, target, attributes != INVALID_FILE_ATTRIBUTES)) {
     ok = false;
     error = GetLastError();
   }
