@@ -1,7 +1,6 @@
 // Bringing data in: open, paste and fill, the data-type list and the refresh cycle.
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -31,7 +30,7 @@ void TForm1::OpenFileAtStart(const QString& path) {
 
 void TForm1::OpenThkFile(const QString& path) {
   ResetDataSets(dataSets.get(), kMaxDataSets);
-  const int n = LoadThkFile(QFile::encodeName(path).toStdString(), dataSets.get());
+  const int n = LoadThkFile(path.toStdString(), dataSets.get());
   // On failure the views keep their pictures until the next refresh.
   if (n <= 0) return;
   if (!params.autoFill) {

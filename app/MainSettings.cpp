@@ -8,7 +8,7 @@ namespace orvelle {
 
 int TForm1::LoadSettings() {
   applyingParams = 1;
-  const std::string path = QFile::encodeName(settingsPath).toStdString();
+  const std::string path = settingsPath.toStdString();
   if (QFile::exists(settingsPath)) {
     // Fields the file does not reach keep what the controls show.
     GetParam();
@@ -29,7 +29,7 @@ int TForm1::LoadSettings() {
 
 int TForm1::SaveSettings() {
   GetParam();
-  return SaveParameter(QFile::encodeName(settingsPath).toStdString(), params);
+  return SaveParameter(settingsPath.toStdString(), params);
 }
 
 }  // namespace orvelle

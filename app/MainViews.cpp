@@ -2,7 +2,6 @@
 // the image controls, and the window copies their results (label texts, shape places) into its
 // controls. The handlers below only forward pointer and check-box events to the views.
 #include <QCheckBox>
-#include <QFile>
 #include <QFontMetrics>
 #include <QMenu>
 #include <QSlider>
@@ -131,8 +130,8 @@ void TForm1::SaveRoiTable() {
   GetParam();
   const std::optional<QString> path = ShowSaveDialog(this, {"CSV file (*.csv)|*.csv", "csv", true});
   if (!path) return;
-  SaveRoiData(QFile::encodeName(*path).toStdString(), params, dataSets.get(), selectedType,
-              Img_ColorMap->width(), Img_ColorMap->height());
+  SaveRoiData(path->toStdString(), params, dataSets.get(), selectedType, Img_ColorMap->width(),
+              Img_ColorMap->height());
 }
 
 // Contour map.

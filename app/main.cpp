@@ -6,6 +6,7 @@
 
 #include "app/Keypad.h"
 #include "app/Main.h"
+#include "data/Platform.h"
 #include "dialogs/Input.h"
 #include "platform/Dialogs.h"
 
@@ -20,6 +21,7 @@ constexpr char kVersionLine[] = "orvelle " ORVELLE_VERSION "\n";
 }  // namespace
 
 int main(int argc, char** argv) {
+  orvelle::UseBinaryStandardStreams();
   // Answered before the application object exists, so that they work without a display.
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
     std::fputs(kVersionLine, stdout);

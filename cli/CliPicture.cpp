@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "cli/Cli.h"
+#include "cli/QtPlatform.h"
 #include "data/Message.h"
 
 namespace orvelle::cli {
@@ -12,9 +13,7 @@ namespace orvelle::cli {
 std::unique_ptr<QGuiApplication> StartGuiApplication(bool openGl) {
   if (QCoreApplication::instance() != nullptr) return nullptr;
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
-    const bool display =
-        qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
-    qputenv("QT_QPA_PLATFORM", openGl && display ? "xcb;wayland;offscreen" : "offscreen");
+    qputenv("QT_QPA_PLATFORM", DefaultQtPlatform(openGl));
   }
   // Qt's notes (a missing runtime directory, a display it could not reach) would only clutter
   // the one-line reports of this program.

@@ -7,7 +7,8 @@
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
     GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
-if(NOT TARGET orvelle OR NOT TARGET orvelle-cli)
+# Windows gets a portable zip from tools/build-windows.sh instead.
+if(NOT TARGET orvelle OR NOT TARGET orvelle-cli OR WIN32)
   return()
 endif()
 

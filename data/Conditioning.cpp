@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "data/Platform.h"
 #include "data/Spline.h"
 
 namespace orvelle {
@@ -23,9 +24,8 @@ bool InDisc(int dx, int dy, int r) {
 
 // Adds the runs y - h .. y + h of one row to the sums and counts of y = 0..n-1. Each element sees
 // the same operations whatever the vector width, so every clone gives the same results.
-[[gnu::target_clones("avx2", "default")]] void AddRuns(const double* prefixSum,
-                                                       const int* prefixCount, int h, int n,
-                                                       double* sum, int* count) {
+ORVELLE_AVX2_CLONES void AddRuns(const double* prefixSum, const int* prefixCount, int h, int n,
+                                 double* sum, int* count) {
   for (int y = 0; y < n; ++y) {
     sum[y] += prefixSum[y + h + 1] - prefixSum[y - h];
     count[y] += prefixCount[y + h + 1] - prefixCount[y - h];

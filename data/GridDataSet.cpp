@@ -6,9 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
+
+#include "data/Platform.h"
 
 namespace orvelle {
 
@@ -17,15 +16,12 @@ GridDataSet::GridDataSet() { ResetDataSets(this, 1); }
 void* GridDataSet::operator new[](std::size_t bytes) {
   constexpr std::size_t kHugePage = std::size_t{2} << 20;
   const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-  void* block = std::aligned_alloc(kHugePage, rounded);
+  void* block = AllocateAligned(kHugePage, rounded);
   if (block == nullptr) throw std::bad_alloc();
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  madvise(block, rounded, MADV_HUGEPAGE);  // only advice: without huge pages nothing changes
-#endif
   return block;
 }
 
-void GridDataSet::operator delete[](void* block) noexcept { std::free(block); }
+void GridDataSet::operator delete[](void* block) noexcept { FreeAligned(block); }
 
 std::unique_ptr<GridDataSet[]> MakeDataSets() {
   return std::make_unique<GridDataSet[]>(kMaxDataSets);

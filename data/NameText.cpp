@@ -1,9 +1,8 @@
 #include "data/NameText.h"
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <cstddef>
+
+#include "data/Platform.h"
 
 namespace orvelle {
 namespace {
@@ -11,45 +10,6 @@ namespace {
 constexpr char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
 
 bool Continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
-
-// Without the converter (a C library built without its character-set modules) the name still
-// becomes valid text: ASCII stays, every other byte is replaced.
-std::string AsciiOnly(std::string_view bytes) {
-  std::string out;
-  for (const char c : bytes) {
-    if (static_cast<unsigned char>(c) < 0x80) {
-      out += c;
-    } else {
-      out += kReplacement;
-    }
-  }
-  return out;
-}
-
-std::string FromCp932(std::string_view bytes) {
-  const iconv_t cd = iconv_open("UTF-8", "CP932");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return AsciiOnly(bytes);
-  std::string out;
-  out.reserve(bytes.size() * 3 / 2);
-  char* in = const_cast<char*>(bytes.data());  // iconv does not write through it
-  size_t inLeft = bytes.size();
-  char buffer[256];
-  while (inLeft > 0) {
-    char* to = buffer;
-    size_t toLeft = sizeof buffer;
-    const size_t result = iconv(cd, &in, &inLeft, &to, &toLeft);
-    out.append(buffer, static_cast<size_t>(to - buffer));
-    if (result != static_cast<size_t>(-1) || errno == E2BIG) continue;
-    // EILSEQ or EINVAL: the byte at `in` begins no character (a stray byte, a lead byte with a
-    // wrong trail byte, or a lead byte at the end). Replace that one byte and resynchronise.
-    out += kReplacement;
-    ++in;
-    --inLeft;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  }
-  iconv_close(cd);
-  return out;
-}
 
 }  // namespace
 
@@ -89,7 +49,7 @@ bool IsValidUtf8(std::string_view bytes) {
 
 std::string NameText(std::string_view bytes) {
   if (IsValidUtf8(bytes)) return std::string(bytes);
-  return FromCp932(bytes);
+  return Cp932Text(bytes);
 }
 
 std::string CutName(std::string_view bytes, size_t maxBytes) {

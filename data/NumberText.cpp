@@ -1,12 +1,13 @@
 #include "data/NumberText.h"
 
-#include <locale.h>
 #include <charconv>
 #include <climits>
 #include <clocale>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+
+#include "data/Platform.h"
 
 namespace orvelle {
 namespace {
@@ -69,11 +70,6 @@ bool FastDecimal(const char* p, const char* end, double& out) {
   return true;
 }
 
-locale_t CLocale() {
-  static locale_t loc = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-  return loc;
-}
-
 }  // namespace
 
 bool WholeDecimal(std::string_view text, double& out) {
@@ -83,8 +79,8 @@ bool WholeDecimal(std::string_view text, double& out) {
 double LeadingDouble(std::string_view text) {
   double fast;
   if (FastDecimal(text.data(), text.data() + text.size(), fast)) return fast;
-  std::string copy(text);  // strtod_l needs a terminated string
-  return strtod_l(copy.c_str(), nullptr, CLocale());
+  std::string copy(text);  // strtod needs a terminated string
+  return StrtodC(copy.c_str());
 }
 
 int LeadingInt(std::string_view text) {

@@ -12,6 +12,7 @@
 #include "data/AtomicFile.h"
 #include "data/InputFile.h"
 #include "data/Message.h"
+#include "data/Platform.h"
 
 namespace orvelle {
 namespace {
@@ -315,7 +316,7 @@ std::string FormatSettings(const ViewerParams& params) {
 }
 
 int SaveParameter(const std::string& path, const ViewerParams& params) {
-  if (!WriteFileAtomically(path, FormatSettings(params))) {
+  if (!WriteFileAtomically(path, NativeLineEnds(FormatSettings(params)))) {
     ShowMessage("<SaveParameter> File open error.");
     return -1;
   }
@@ -324,7 +325,7 @@ int SaveParameter(const std::string& path, const ViewerParams& params) {
 
 int LoadParameter(const std::string& path, ViewerParams& params) {
   const int fd = OpenInputFile(path);
-  std::FILE* f = fd < 0 ? nullptr : ::fdopen(fd, "r");
+  std::FILE* f = fd < 0 ? nullptr : ::fdopen(fd, "rb");
   if (f == nullptr) {
     if (fd >= 0) ::close(fd);
     ShowMessage("<LoadParameter> File open error.");

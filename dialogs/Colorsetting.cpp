@@ -27,6 +27,9 @@ const QString kGothicName = QString::fromUtf8(
 void InstallFontSubstitutes() {
   static const bool installed = [] {
     QFont::insertSubstitution(kGothicName, QStringLiteral("IPAPGothic"));
+    // A Windows without the Japanese supplemental fonts has these Gothic faces.
+    QFont::insertSubstitutions(kGothicName,
+                               {QStringLiteral("Yu Gothic UI"), QStringLiteral("Meiryo UI")});
     QFont::insertSubstitution(QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic"));
     return true;
   }();

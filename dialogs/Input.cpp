@@ -51,6 +51,9 @@ void SetIndicator(QLabel* shape, bool on) {
 void TTenkey::InstallJapaneseFontSubstitution() {
   static const bool installed = [] {
     QFont::insertSubstitution(kJapaneseGothic, QStringLiteral("IPAPGothic"));
+    // A Windows without the Japanese supplemental fonts has these Gothic faces.
+    QFont::insertSubstitutions(kJapaneseGothic,
+                               {QStringLiteral("Yu Gothic UI"), QStringLiteral("Meiryo UI")});
     QFont::insertSubstitution(QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic"));
     return true;
   }();

@@ -1,11 +1,11 @@
 #include "dialogs/TenkeyLogic.h"
 
-#include <locale.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+
+#include "data/Platform.h"
 
 namespace orvelle {
 
@@ -144,11 +144,10 @@ std::optional<double> ParseDecimalEntry(const QString& text) {
     if (exponentDigits == 0) return std::nullopt;
   }
   if (i != end) return std::nullopt;
-  // The grammar above admits only ASCII, and strtod_l gives overflow and underflow their
-  // limits, with '.' as the decimal point whatever the process locale.
-  static const locale_t cLocale = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
+  // The grammar above admits only ASCII, and strtod gives overflow and underflow their limits;
+  // StrtodC keeps '.' as the decimal point whatever the process locale.
   const QByteArray bytes = text.mid(begin, end - begin).toLatin1();
-  return strtod_l(bytes.constData(), nullptr, cLocale);
+  return StrtodC(bytes.constData());
 }
 
 double HexEntryValue(const QString& text) {

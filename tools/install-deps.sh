@@ -7,6 +7,8 @@ packages=(
   qt6-base-dev libqt6opengl6-dev libglu1-mesa-dev libgl1-mesa-dri libegl-dev libegl-mesa0
   xvfb xauth fonts-ipafont-gothic fonts-liberation2 locales
   dpkg-dev file lintian appstream desktop-file-utils shared-mime-info man-db bash-completion poppler-utils
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools qt6-base-dev-tools
+  wine wine64 zip xz-utils
 )
 missing=()
 for p in "${packages[@]}"; do

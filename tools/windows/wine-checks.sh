@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# The part of tools/windows-check.sh that runs with an X server. Usage: wine-checks.sh OUT LINUX
+set -uo pipefail
+out=$1
+linux=$2
+root=$(cd "$(dirname "$0")/../.." && pwd)
+pictures="python3 $root/tools/windows/pictures.py"
+failed=0
+fail() {
+  echo "FAIL $*"
+  failed=$((failed + 1))
+}
+# One Wine server for the whole run; each program start is then a fraction of a second.
+wineserver -p
+trap 'wineserver -k' EXIT
+work=$(mktemp -d)
+trap 'wineserver -k; rm -rf "$work"' EXIT
+
+echo "== unit tests under Wine"
+# Left out: the comma-decimal locale cases (a glibc locale) and POSIX permission bits.
+wine "$out/build/tests/orvelle_windows_tests.exe" \
+  --gtest_filter='-*Comma*:SettingsFileSave.ReplacesTheFileWholeAndLeavesNoTemporaryFile' \
+  >"$work/unit.log" 2>&1 || fail "unit tests"
+tail -3 "$work/unit.log"
+grep '^\[  FAILED' "$work/unit.log"
+
+echo "== command-line contract through Wine"
+cli=$out/orvelle-cli-wine
+printf '#!/bin/sh\nexec wine "%s" "$@"\n' "$out/orvelle-cli.exe" >"$cli"
+chmod +x "$cli"
+contract=$root/../shared/tools/cli-contract-check
+if [ -f "$contract" ]; then bash "$contract" "$cli" || fail "contract"; fi
+
+echo "== info, grid and roi: the same bytes as the Linux build"
+inputs=("$root"/examples/*.thk)
+# A sample of the parser's seed files: well-formed and damaged ones, so messages compare too.
+mapfile -t seeds < <(ls "$root"/fuzz/corpus/thkfile/* 2>/dev/null | head -n 40)
+inputs+=("${seeds[@]}")
+[ -d "$root/tests/fixtures" ] && inputs+=("$root"/tests/fixtures/*.thk)
+compared=0
+run_both() {  # run_both NAME STDIN ARGS...: compares status, stdout and stderr
+  local name=$1 input=$2
+  shift 2
+  "$linux/orvelle-cli" "$@" <"$input" >"$work/l.out" 2>"$work/l.err"
+  echo "$?" >>"$work/l.out"
+  wine "$out/orvelle-cli.exe" "$@" <"$input" >"$work/w.out" 2>"$work/w.err"
+  echo "$?" >>"$work/w.out"
+  if cmp -s "$work/l.out" "$work/w.out" && cmp -s "$work/l.err" "$work/w.err"; then
+    compared=$((compared + 1))
+  else
+    fail "$name: $*"
+    diff <(head -c 2000 "$work/l.out"; cat "$work/l.err") \
+      <(head -c 2000 "$work/w.out"; cat "$work/w.err") | head -5
+  fi
+}
+for f in "${inputs[@]}"; do
+  run_both info /dev/null info "$f"
+  run_both grid /dev/null grid "$f" --type 0 -o -
+  run_both roi /dev/null roi "$f" --roi1 40,60 --roi2 150,150 -o -
+done
+clip=$root/examples/volcano_spline_clipboard.txt
+run_both info-stdin "$clip" info -
+run_both roi-stdin "$clip" roi - --roi1 20,20 --spline 3 -o -
+# Japanese folder and file names on the command line, in messages and for an output file.
+jp=$work/測定データ
+mkdir -p "$jp"
+cp "$root/examples/volcano_pitch5.thk" "$jp/ウェーハ１.thk"
+run_both info-japanese /dev/null info "$jp/ウェーハ１.thk"
+run_both missing-japanese /dev/null info "$jp/無い.thk"
+wine "$out/orvelle-cli.exe" roi "$jp/ウェーハ１.thk" --roi1 40,60 -o "$jp/結果.csv" &&
+  "$linux/orvelle-cli" roi "$jp/ウェーハ１.thk" --roi1 40,60 -o - | cmp -s - "$jp/結果.csv" ||
+  fail "roi into a Japanese file name"
+echo "$compared runs gave the same bytes"
+
+echo "== render: pixels compared with the Linux build"
+for f in "$root"/examples/*.thk; do
+  for view in colormap contour linegraph 3d; do
+    "$linux/orvelle-cli" render "$f" --view "$view" -o "$work/l.png" 2>/dev/null
+    wine "$out/orvelle-cli.exe" render "$f" --view "$view" -o "$work/w.png" 2>/dev/null
+    result=$($pictures diff "$work/l.png" "$work/w.png" 2>&1)
+    echo "$(basename "$f") $view: $result"
+    # The colour map and the contour map carry no text: they must be equal. The line graph and
+    # the 3D view draw their labels through the system's font rasteriser.
+    case "$view:$result" in
+      colormap:"0 pixels differ" | contour:"0 pixels differ" | linegraph:* | 3d:*) ;;
+      *) fail "render $view" ;;
+    esac
+  done
+done
+
+echo "== the window under Wine"
+gui=$work/gui
+mkdir -p "$gui"
+cp "$out/orvelle.exe" "$gui/"
+window="wine $out/wine-window.exe"
+(cd "$gui" && wine orvelle.exe "$root/examples/volcano_pitch5.thk") &
+pid=$!
+if $window wait "Orvelle " 60; then
+  sleep 3  # the first frames of the 3D view
+  $window shot "Orvelle " "$work/shot.bmp" && $pictures shot "$work/shot.bmp" "$out/screenshot.png"
+  $pictures views "$out/screenshot.png" || fail "four views"
+  # The keypad on the contour's border count, and its Japanese message for a value out of range.
+  $window dblclick "Orvelle " 493 334
+  if $window wait "Data Input" 20; then
+    $window keys "Data Input" 99n
+    sleep 2
+    $window shot "Orvelle" "$work/keypad.bmp" && $pictures shot "$work/keypad.bmp" "$out/screenshot-keypad.png"
+    $window keys "Orvelle" n
+    sleep 1
+    $window click "Data Input" 180 208  # CAN
+    sleep 1
+    ! $window wait "Data Input" 1 || fail "the keypad did not close"
+  else
+    fail "no keypad"
+  fi
+  # The window wrote the settings at start; Exit must write them again.
+  rm -f "$gui/setting.dat"
+  $window click "Orvelle " 789 695  # Exit
+else
+  fail "no window"
+fi
+for _ in $(seq 1 150); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
+if kill -0 "$pid" 2>/dev/null; then
+  fail "the window did not end on Exit"
+  kill "$pid"
+fi
+wait "$pid"
+lines=$(wc -l <"$gui/setting.dat" 2>/dev/null || echo 0)
+crlf=$(grep -c $'\r$' "$gui/setting.dat" 2>/dev/null || echo 0)
+echo "setting.dat beside orvelle.exe: $lines lines, $crlf with CR LF"
+[ "$lines" -eq 61 ] && [ "$crlf" -eq 61 ] || fail "setting.dat"
+echo "screenshots: $out/screenshot.png, $out/screenshot-keypad.png"
+
+[ "$failed" -eq 0 ] && echo "Windows checks passed" || echo "$failed Windows check(s) failed"
+[ "$failed" -eq 0 ]
