@@ -1,6 +1,6 @@
-// The coordinating process of orvelle-cli report: the file list (or a watched folder), the pool
-// of long-lived worker processes and their time limit, the progress line, Ctrl+C, --resume, and
-// summary.csv and report.pdf.
+// The coordinating process of orvelle-cli report: the file list (or a watched folder, or one
+// shard of the list), the pool of long-lived worker processes and their time limit, the progress
+// line, Ctrl+C, --resume, and summary.csv and report.pdf.
 #include "cli/CliReport.h"
 
 #include <fcntl.h>
