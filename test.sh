@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up everything, builds, and runs the whole test suite: the sanitizer build, the fuzz
 # targets for a bounded time, the command-line contract, the Debian package, the Windows programs
-# under Wine, then the release suite under Xvfb.
+# under Wine, then the release suite under Xvfb (and, with ORVELLE_SLURM_CHECK=1, the Slurm
+# recipe on a one-node cluster).
 set -euo pipefail
 cd "$(dirname "$0")"
 ./tools/install-deps.sh
@@ -34,4 +35,10 @@ echo "== Debian package (built, checked, installed with apt-get and removed agai
 ./tools/package-check.sh build
 echo "== Windows programs, cross-built and checked under Wine"
 ORVELLE_JOBS=$jobs ./tools/windows-check.sh build
+if [ "${ORVELLE_SLURM_CHECK:-0}" = 1 ]; then
+  echo "== Slurm: the documented array job and its merge on a one-node cluster"
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO=sudo
+  $SUDO ./tools/slurm-check.sh build
+fi
 cd build && xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" timeout 1200 ctest --output-on-failure --repeat until-pass:2 -j"$jobs"

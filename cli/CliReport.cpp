@@ -1,6 +1,6 @@
-// The coordinating process of orvelle-cli report: the file list (or a watched folder), the pool
-// of long-lived worker processes and their time limit, the progress line, Ctrl+C, --resume, and
-// summary.csv and report.pdf.
+// The coordinating process of orvelle-cli report: the file list (or a watched folder, or one
+// shard of the list), the pool of long-lived worker processes and their time limit, the progress
+// line, Ctrl+C, --resume, and summary.csv and report.pdf.
 #include "cli/CliReport.h"
 
 #include <fcntl.h>
@@ -175,7 +175,7 @@ class Progress {
 // never the name of the report's own files).
 class StemNames {
  public:
-  StemNames() : used_{"summary.csv", "report.pdf", kOptionsRecordName} {}
+  StemNames() : used_{"summary.csv", "report.pdf", kOptionsRecordName, kShardRecordName} {}
   std::string Take(const std::string& file) {
     std::string stem = fs::path(file).stem().string();
     if (stem.empty() || stem == "." || stem == "..") stem = "file";
@@ -243,7 +243,7 @@ class ReportRun {
 
   int Run() {
     std::error_code ec;
-    if (options_.resume && !CheckOptionsRecord()) return 2;
+    if (options_.resume && (!CheckOptionsRecord() || !CheckShardRecord())) return 2;
     fs::create_directories(options_.outDir, ec);
     if (!fs::is_directory(options_.outDir, ec)) {
       ShowMessage("Folder create error. -> " + options_.outDir);
@@ -269,7 +269,18 @@ class ReportRun {
     // A worker that died leaves a broken pipe: its writer learns of it from the write's result.
     ::signal(SIGPIPE, SIG_IGN);
 
-    for (const std::string& f : options_.files) AddEntry(f);
+    if (options_.shards > 0) {
+      // Folder names come from the whole list, so that no two shards take the same one.
+      const auto [first, last] = ShardBlock(options_.files.size(), options_.shard, options_.shards);
+      for (size_t i = 0; i < options_.files.size(); ++i) {
+        allStems_.push_back(stems_.Take(options_.files[i]));
+        if (i >= first && i < last) AddEntry(options_.files[i], allStems_.back());
+      }
+    } else {
+      for (const std::string& f : options_.files) AddEntry(f);
+    }
+    // Written now without results, so that a shard that never ends cannot pass for finished.
+    if (!WriteShardRecord()) return 1;
     progress_.Start(static_cast<int>(entries_.size()));
     if (options_.watchDir) WriteOutputs();
 
@@ -305,7 +316,8 @@ class ReportRun {
     } else {
       EndWorkers();
     }
-    const bool written = WriteOutputs();
+    bool written = WriteOutputs();
+    written = WriteShardRecord() && written;
     progress_.Finish();
     if (stopped != 0) {
       if (!options_.quiet) {
@@ -337,10 +349,56 @@ class ReportRun {
     return false;
   }
 
-  size_t AddEntry(const std::string& file) {
+  // --resume of a shard into the folder of another shard (or of another list) is refused
+  // before anything is written: it would leave that shard's record behind.
+  bool CheckShardRecord() {
+    std::string text;
+    ShardRecord before;
+    if (options_.shards == 0 ||
+        !ReadFile((fs::path(options_.outDir) / kShardRecordName).string(), text) ||
+        !DecodeShardRecord(text, before)) {
+      return true;
+    }
+    if (before.shard == options_.shard && before.shards == options_.shards &&
+        before.files == options_.files) {
+      return true;
+    }
+    std::fprintf(stderr,
+                 "orvelle-cli: report --resume: %s holds shard %d/%d of %zu files; this run is "
+                 "shard %d/%d of %zu files. Give the same --shard and files, or another folder.\n",
+                 options_.outDir.c_str(), before.shard, before.shards, before.files.size(),
+                 options_.shard, options_.shards, options_.files.size());
+    return false;
+  }
+
+  // The shard record: K/N and the whole list, and what the block's files gave once the run
+  // has ended. A whole run leaves none behind, so its folder is never taken for a shard.
+  bool WriteShardRecord() {
+    const fs::path path = fs::path(options_.outDir) / kShardRecordName;
+    if (options_.shards == 0) {
+      std::error_code ignored;
+      fs::remove(path, ignored);
+      return true;
+    }
+    ShardRecord record;
+    record.shard = options_.shard;
+    record.shards = options_.shards;
+    record.files = options_.files;
+    record.stems = allStems_;
+    record.ended =
+        std::all_of(entries_.begin(), entries_.end(), [](const ReportEntry& e) { return e.done; });
+    if (record.ended) record.entries = entries_;
+    if (!WriteFileAtomically(path.string(), EncodeShardRecord(record))) {
+      ShowMessage("File write error. -> " + path.string());
+      return false;
+    }
+    return true;
+  }
+
+  size_t AddEntry(const std::string& file, std::string stem = {}) {
     ReportEntry e;
     e.file = file;
-    e.stem = stems_.Take(file);
+    e.stem = stem.empty() ? stems_.Take(file) : std::move(stem);
     if (!options_.resume) {
       // Findings of an earlier run (perhaps with other options) must not pass for this run's.
       std::error_code ignored;
@@ -760,6 +818,7 @@ class ReportRun {
   std::string self_;
   std::string startError_;
   StemNames stems_;
+  std::vector<std::string> allStems_;  // of the whole list, for a shard
   std::vector<ReportEntry> entries_;
   std::deque<size_t> queue_;
   std::vector<Worker> workers_;
@@ -787,8 +846,9 @@ int RunReport(const std::vector<std::string>& args) {
   }
   SetMessageHandler([](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
   // The PDF writer lays its fonts out in hash order: a fixed seed makes the same report give the
-  // same bytes in every run (--resume relies on it).
+  // same bytes in every run (--resume and --merge rely on it).
   QHashSeed::setDeterministicGlobalSeed();
+  if (options.merge) return RunReportMerge(options);
   ReportRun run(options);
   return run.Run();
 }

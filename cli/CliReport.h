@@ -8,6 +8,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/CliOptions.h"
@@ -26,6 +27,10 @@ struct ReportOptions {
   double settleSeconds = 1.0;
   double timeoutSeconds = 300.0;  // a worker busy longer with one file is killed
   bool resume = false;            // skip the files whose outputs in outDir are complete
+  // --shard K/N: only the K-th (from 1) of N contiguous blocks of files; 0 of 0 for all of them.
+  int shard = 0;
+  int shards = 0;
+  bool merge = false;  // --merge: `files` are shard folders to join into outDir
   // The options that shape every file's results, as given: handed on to the workers and listed
   // on the report's first page.
   std::vector<std::string> passOn;
@@ -42,6 +47,12 @@ bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& opt
 // files and mark the others "not run").
 int RunReport(const std::vector<std::string>& args);
 
+// Joins the shard folders options.files into options.outDir as one run over the whole list
+// would have written it, reading no input file. Returns 0 when every file succeeded, 1 when any
+// failed or a write failed, 2 when the folders are not all the shards of one run (told on
+// standard error, and then nothing is written). Needs no QGuiApplication; starts one.
+int RunReportMerge(const ReportOptions& options);
+
 // The first argument by which the report starts its worker processes (not a user command).
 inline constexpr const char* kReportWorkerCommand = "__report-worker";
 
@@ -57,6 +68,7 @@ int RunReportWorker(const std::vector<std::string>& args);
 inline constexpr const char* kFindingsName = "findings";
 inline constexpr const char* kPagesName = "page";
 inline constexpr const char* kOptionsRecordName = "options.txt";
+inline constexpr const char* kShardRecordName = "shard.txt";
 
 // The options record of an output folder: the options that shape the results (passOn), one
 // escaped word a line. The reader gives false when the text is not such a record.
@@ -113,6 +125,24 @@ std::string EncodeFindings(const std::string& file, const std::vector<ReportRow>
                            const std::string& note);
 bool DecodeFindings(const std::string& text, std::string& file, std::vector<ReportRow>& rows,
                     std::string& note);
+
+// The positions [first, last) of the files that shard `shard` (from 1) of `shards` takes from a
+// list of n: contiguous blocks whose sizes differ by at most one, in the list's order.
+std::pair<size_t, size_t> ShardBlock(size_t n, int shard, int shards);
+
+// The shard record of a shard's folder: K/N, the whole input list with each file's folder name
+// (unique over the whole list), and, once the shard has ended, what it found for each file of its
+// block, in order. The reader gives false when the text is not such a record.
+struct ShardRecord {
+  int shard = 0;
+  int shards = 0;
+  std::vector<std::string> files;
+  std::vector<std::string> stems;
+  bool ended = false;
+  std::vector<ReportEntry> entries;  // file, stem, rows and note of the block's files
+};
+std::string EncodeShardRecord(const ShardRecord& record);
+bool DecodeShardRecord(const std::string& text, ShardRecord& record);
 
 // summary.csv: the header, then every row of the done entries in their order.
 std::string SummaryCsv(const std::vector<ReportEntry>& entries, const ReportOptions& options);

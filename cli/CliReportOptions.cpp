@@ -23,6 +23,24 @@ bool TakesValue(const std::string& name) {
   return false;
 }
 
+// K/N with 1 <= K <= N.
+bool ParseShard(const std::string& value, int& shard, int& shards) {
+  const size_t slash = value.find('/');
+  if (slash == std::string::npos) return false;
+  const char* p = value.data();
+  const auto k = std::from_chars(p, p + slash, shard);
+  const auto n = std::from_chars(p + slash + 1, p + value.size(), shards);
+  return k.ec == std::errc() && k.ptr == p + slash && n.ec == std::errc() &&
+         n.ptr == p + value.size() && shard >= 1 && shard <= shards;
+}
+
+// Options that a shard cannot honour alone, since each shard sees only its own block: empty,
+// or why the pair is refused.
+std::string ShardConflict(const ReportOptions& o) {
+  if (o.watchDir) return "--shard splits a list of files, not a watched folder";
+  return {};
+}
+
 int DefaultJobs() {
   const long n = ::sysconf(_SC_NPROCESSORS_ONLN);
   if (n >= 1) return static_cast<int>(std::min<long>(n, kMaxJobs));
@@ -55,8 +73,8 @@ bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& o, 
       arg = arg.substr(0, eq);
       inlineValue = true;
     }
-    const bool flag =
-        arg == "--all-types" || arg == "--quiet" || arg == "--no-fill" || arg == "--resume";
+    const bool flag = arg == "--all-types" || arg == "--quiet" || arg == "--no-fill" ||
+                      arg == "--resume" || arg == "--merge";
     if (flag) {
       if (inlineValue) return error = arg + " takes no value", false;
       if (arg == "--all-types") {
@@ -66,13 +84,16 @@ bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& o, 
         o.quiet = true;
       } else if (arg == "--resume") {
         o.resume = true;
+      } else if (arg == "--merge") {
+        o.merge = true;
       } else {
         o.passOn.push_back(arg);
       }
       continue;
     }
     const bool own = arg == "-o" || arg == "--output" || arg == "--jobs" || arg == "--page" ||
-                     arg == "--watch" || arg == "--settle" || arg == "--timeout";
+                     arg == "--watch" || arg == "--settle" || arg == "--timeout" ||
+                     arg == "--shard";
     if (!own && !TakesValue(arg)) {
       if (arg == "--view" || arg == "--size")
         return error = arg + " is not an option of report", false;
@@ -102,6 +123,8 @@ bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& o, 
     } else if (arg == "--watch") {
       if (value.empty()) return error = bad, false;
       o.watchDir = value;
+    } else if (arg == "--shard") {
+      if (!ParseShard(value, o.shard, o.shards)) return error = bad + " (K/N, 1 <= K <= N)", false;
     } else if (arg == "--settle") {
       double s = 0;
       const char* end = value.data() + value.size();
@@ -141,6 +164,16 @@ bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& o, 
   if (o.cli.range && o.allTypes)
     return error = "--range and --all-types exclude each other (types differ in units)", false;
   if (!outGiven) return error = "report needs -o DIR", false;
+  if (o.merge) {
+    // The shards carry the options of the run; a merge takes none of its own.
+    if (!o.passOn.empty() || o.watchDir || o.shards > 0 || o.resume)
+      return error = "report --merge takes the shard folders, -o DIR and --quiet only", false;
+    if (o.files.empty()) return error = "report --merge needs the shard folders", false;
+    return true;
+  }
+  if (o.shards > 0) {
+    if (const std::string why = ShardConflict(o); !why.empty()) return error = why, false;
+  }
   if (o.watchDir && !o.files.empty())
     return error = "report --watch takes a folder, not FILE arguments", false;
   if (!o.watchDir && o.files.empty()) return error = "report needs a FILE or --watch INDIR", false;

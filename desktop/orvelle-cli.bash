@@ -14,7 +14,7 @@ _orvelle_cli() {
   local commands="info grid render roi diff report"
   local valued="-o --output --type --view --size --roi1 --roi2 --settings --spline --filter
     --normalize --roi-type --roi-size --roi-digits --range --jobs --page --watch --settle --format
-    --timeout"
+    --timeout --shard"
   local common="--settings --no-fill --spline --filter --normalize --type --roi-type --roi-size
     --roi-digits -o --output -h --help"
 
@@ -58,7 +58,7 @@ _orvelle_cli() {
       return
       ;;
     --type | --size | --roi1 | --roi2 | --spline | --filter | --normalize | --roi-size | \
-      --roi-digits | --range | --jobs | --settle | --timeout)
+      --roi-digits | --range | --jobs | --settle | --timeout | --shard)
       return
       ;;
   esac
@@ -80,9 +80,14 @@ _orvelle_cli() {
       render) options+=" --view --size --framed --range" ;;
       roi) options+=" --roi1 --roi2" ;;
       report) options+=" --roi1 --roi2 --range --jobs --all-types --page --quiet --watch --settle
-        --resume --timeout" ;;
+        --resume --timeout --shard --merge" ;;
     esac
     COMPREPLY=($(compgen -W "$options" -- "$cur"))
+    return
+  fi
+  # report --merge joins folders, not THK files.
+  if [[ $command == report && " ${words[*]} " == *" --merge "* ]]; then
+    _orvelle_cli_dirs "$cur"
     return
   fi
   _orvelle_cli_files thk "$cur"

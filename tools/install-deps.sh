@@ -6,10 +6,12 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libqt6opengl6-dev libglu1-mesa-dev libgl1-mesa-dri libegl-dev libegl-mesa0
   xvfb xauth fonts-ipafont-gothic fonts-liberation2 locales
-  dpkg-dev file lintian appstream desktop-file-utils shared-mime-info man-db bash-completion poppler-utils
+  dpkg-dev file lintian appstream desktop-file-utils shared-mime-info man-db bash-completion poppler-utils parallel
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools qt6-base-dev-tools
   wine wine64 zip xz-utils
 )
+# The Slurm check (tools/slurm-check.sh) runs a one-node cluster.
+if [ "${ORVELLE_SLURM_CHECK:-0}" = 1 ]; then packages+=(slurm-wlm munge); fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

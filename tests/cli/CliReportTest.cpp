@@ -1,7 +1,8 @@
 // orvelle-cli report as a user runs it: good and bad files together, outputs identical to the
 // single commands' (also from one worker drawing file after file), the same summary whatever the
 // job count, a stopped run and its resumption, a view left out, a file that hangs, a watched
-// folder with a file written in pieces or many files arriving, and the report's usage errors.
+// folder with a file written in pieces or many files arriving, a run split into shards and
+// merged again, and the report's usage errors.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -506,6 +507,76 @@ TEST(CliReport, WatchGoesOnAfterAFailedRewrite) {
       << ReadFile(dir.File("err"));
 }
 
+TEST(CliReport, ShardsRunByGnuParallelMergeIntoWhatOneRunWrites) {
+  if (orvelle::Run("command -v parallel").empty()) GTEST_SKIP() << "GNU parallel is not installed";
+  test::TempDir dir;
+  fs::create_directory(dir.File("sub"));
+  // Two files of the same stem in different shards, and a failed file.
+  std::vector<std::string> files = {dir.Write("a.thk", kSmall), ExamplePath("volcano_pitch5.thk"),
+                                    dir.Write("bad.thk", kBad), dir.Write("sub/a.thk", kSmall),
+                                    dir.Write("c.thk", kSmall)};
+  std::string list;
+  for (const std::string& f : files) list += " " + f;
+  const std::string options = " --roi1 150,150 --quiet --jobs 1";
+  const std::string epoch = "SOURCE_DATE_EPOCH=1700000000 ";
+  const std::string cli = ORVELLE_CLI_PATH;
+  orvelle::Run(epoch + cli + " report" + list + options + " -o " + dir.File("whole") +
+               " 2>/dev/null");
+  orvelle::Run(epoch + "parallel --will-cite -j3 " + cli + " report" + list + options + " -o " +
+               dir.File("s{}") + " --shard {}/3 ::: 1 2 3 2>/dev/null");
+  const CliResult merged = RunCliProcess({"report", "--merge", "-o", dir.File("merged"),
+                                          dir.File("s3"), dir.File("s1"), dir.File("s2")},
+                                         "", {epoch.substr(0, epoch.size() - 1)});
+  EXPECT_EQ(merged.status, 1) << merged.err;  // as the whole run: one file failed
+  const std::string summary = ReadFile(dir.File("whole/summary.csv"));
+  ASSERT_NE(summary.find("/sub/a.thk,0,A,ok,"), std::string::npos) << summary;
+  EXPECT_EQ(ReadFile(dir.File("merged/summary.csv")), summary);
+  EXPECT_TRUE(WithoutCreationDate(ReadFile(dir.File("merged/report.pdf"))) ==
+              WithoutCreationDate(ReadFile(dir.File("whole/report.pdf"))))
+      << "report.pdf differs";
+  EXPECT_TRUE(fs::exists(dir.File("merged/a-2/page/colormap-0.png")));
+  const std::string pages = PdfInfo(dir.File("merged/report.pdf"), "Pages:");
+  if (pages.empty()) GTEST_SKIP() << "pdfinfo (poppler-utils) is not installed";
+  EXPECT_EQ(pages, PdfInfo(dir.File("whole/report.pdf"), "Pages:"));
+}
+
+TEST(CliReport, MergeRefusesFoldersThatAreNotTheShardsOfOneRun) {
+  test::TempDir dir;
+  std::vector<std::string> files = {dir.Write("a.thk", kSmall), dir.Write("b.thk", kSmall),
+                                    dir.Write("c.thk", kSmall)};
+  const auto shard = [&](const std::string& name, const std::string& which,
+                         std::vector<std::string> more) {
+    std::vector<std::string> args = {"report"};
+    args.insert(args.end(), files.begin(), files.end());
+    args.insert(args.end(), {"-o", dir.File(name), "--shard", which, "--quiet"});
+    args.insert(args.end(), more.begin(), more.end());
+    const CliResult r = RunCliProcess(args);
+    EXPECT_TRUE(fs::exists(dir.File(name + "/shard.txt"))) << name << ": " << r.err;
+    return dir.File(name);
+  };
+  const std::string s1 = shard("s1", "1/3", {}), s2 = shard("s2", "2/3", {}),
+                    s3 = shard("s3", "3/3", {});
+  const std::string roi = shard("roi", "3/3", {"--roi1", "1,1"});
+  files.pop_back();
+  const std::string other = shard("other", "2/3", {});
+  const std::string out = dir.File("out");
+  for (const auto& [dirs, message] :
+       {std::pair<std::vector<std::string>, std::string>{{s1, s2}, "missing shard 3/3"},
+        {{s1, s2, s2, s3}, "shard 2/3 is given twice: " + s2 + " and " + s2},
+        {{s1, other, s3},
+         other + " (shard 2/3 of 2 files) and " + s1 +
+             " (shard 1/3 of 3 files) are not shards of one run: their lists of files differ"},
+        {{s1, s2, roi}, roi + " was run with other options (--roi1 1,1) than " + s1 + " (none)"},
+        {{s1, s2, dir.File("none")}, dir.File("none") + " is not a shard folder"}}) {
+    std::vector<std::string> args = {"report", "--merge", "-o", out};
+    args.insert(args.end(), dirs.begin(), dirs.end());
+    const CliResult r = RunCliProcess(args);
+    EXPECT_EQ(r.status, 2) << message;
+    EXPECT_EQ(r.err.rfind("orvelle-cli: report --merge: " + message, 0), 0u) << r.err;
+    EXPECT_FALSE(fs::exists(out)) << message;
+  }
+}
+
 TEST(CliReport, UsageErrors) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"report", "a.thk"},
@@ -517,7 +588,10 @@ TEST(CliReport, UsageErrors) {
         {"report", "a.thk", "-o", "d", "--view", "3d"},
         {"report", "a.thk", "-o", "d", "--roi1", "301,0"},
         {"report", "a.thk", "-o", "d", "--spline", "9"},
-        {"report", "--watch", "in", "a.thk", "-o", "d"}}) {
+        {"report", "--watch", "in", "a.thk", "-o", "d"},
+        {"report", "a.thk", "-o", "d", "--shard", "4/3"},
+        {"report", "--watch", "in", "-o", "d", "--shard", "1/3"},
+        {"report", "--merge", "s1", "s2", "-o", "d", "--type", "1"}}) {
     const CliResult r = RunCliProcess(args);
     EXPECT_EQ(r.status, 2) << testing::PrintToString(args);
     EXPECT_EQ(r.err.rfind("orvelle-cli: ", 0), 0u) << r.err;
