@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -49,6 +50,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr auto kPollInterval = std::chrono::milliseconds(20);
 constexpr double kScanInterval = 0.25;  // seconds between looks into a watched folder
+constexpr int kWriterNice = 10;         // the priority of a rewrite drawn while files arrive
 
 volatile std::sig_atomic_t stopSignal = 0;
 
@@ -283,10 +285,10 @@ class ReportRun {
         if (finished) retryWrite_ = true;
         TakeWritten(false);
         // While files keep coming, a rewrite at most every few seconds (and never busy more than
-        // a quarter of the time), drawn beside the workers, so a long watch stays linear; at
+        // an eighth of the time), drawn beside the workers, so a long watch stays linear; at
         // once when all is quiet.
         const double since = Seconds(Clock::now() - lastWrite_);
-        const bool due = since >= std::max(rewriteInterval_, 4 * lastWriteCost_);
+        const bool due = since >= std::max(rewriteInterval_, 8 * lastWriteCost_);
         if (!writing_.valid() && dirty_ && retryWrite_ && (due || (idle && Settled()))) {
           StartWrite();
         }
@@ -703,6 +705,8 @@ class ReportRun {
     lastWrite_ = Clock::now();
     dirty_ = false;
     writing_ = std::async(std::launch::async, [entries = entries_, &options = options_] {
+      // The workers come first: the rewrite takes what time they leave.
+      ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kWriterNice);
       return WriteBoth(entries, options);
     });
   }
