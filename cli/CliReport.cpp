@@ -300,7 +300,6 @@ class ReportRun {
       progress_.Tick();
     }
     const int stopped = stopSignal;
-    TakeWritten(true);
     if (stopped != 0) {
       StopWorkers();
       MarkNotRun();
