@@ -13,11 +13,8 @@ if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
 fi
 
 echo "No display found (neither DISPLAY nor WAYLAND_DISPLAY is set): the window cannot open here."
-# The 3D picture needs OpenGL, which needs an X server; a virtual one serves when installed.
+# The 3D picture is drawn with Mesa's software renderer, which needs no display.
 cli=(build/orvelle-cli)
-if command -v xvfb-run >/dev/null && command -v xauth >/dev/null; then
-  cli=(xvfb-run -a build/orvelle-cli)
-fi
 out=build/run-pictures
 mkdir -p "$out"
 rendered=()

@@ -176,7 +176,7 @@ class TForm1 : public QWidget {
   // MainExport.cpp
   // The window's pixels in (x1, y1)-(x2, y2), right and bottom edges exclusive, child controls
   // included, as an image of exactly (x2 - x1) x (y2 - y1) pixels on the clipboard.
-  void CopyCanvasRegion(int x1, int y1, int x2, int y2);
+  void CopyCanvasRegion(const QRect& region);
   // Drops and the Ctrl+O / Ctrl+V shortcuts of the open and paste buttons.
   void InstallDesktopActions();
 

@@ -15,6 +15,7 @@
 #include "app/Main.h"
 #include "data/Message.h"
 #include "platform/Dialogs.h"
+#include "views2d/FramedViews.h"
 
 namespace orvelle {
 namespace {
@@ -41,15 +42,15 @@ void TForm1::Btn_CopyButtonClick(QObject* sender) {
       // Pending repaints run before the pixels are read; a click queued meanwhile must not start
       // a second copy inside this one.
       QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-      CopyCanvasRegion(2, 2, 406, 316);
+      CopyCanvasRegion(kFramedColormapArea);
       for (QWidget* overlay : overlays) overlay->show();
       break;
     }
     case 1:
-      CopyCanvasRegion(410, 2, 816, 316);
+      CopyCanvasRegion(kFramedContourArea);
       break;
     case 2:
-      CopyCanvasRegion(8, 376, 401, 609);
+      CopyCanvasRegion(QRect(8, 376, 393, 233));
       break;
     case 3: {
       const QImage image = Copy3DView();
@@ -67,12 +68,12 @@ void TForm1::Btn_CopyButtonClick(QObject* sender) {
   ShowMessage(std::string("Copy '") + kViewNames[tag] + "' image to clipboard.");
 }
 
-void TForm1::CopyCanvasRegion(int x1, int y1, int x2, int y2) {
+void TForm1::CopyCanvasRegion(const QRect& region) {
   // Rendered at one image pixel per window pixel, so the picture has the designed size on a
   // scaled screen too.
-  QImage image(x2 - x1, y2 - y1, QImage::Format_RGB32);
+  QImage image(region.size(), QImage::Format_RGB32);
   image.fill(palette().window().color());
-  render(&image, QPoint(), QRegion(x1, y1, x2 - x1, y2 - y1));
+  render(&image, QPoint(), QRegion(region));
   SetClipboardImage(image);
 }
 

@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include "app/Main.h"
+#include "views2d/FramedViews.h"
 
 namespace orvelle {
 namespace {
@@ -71,11 +72,11 @@ QSlider* AddTrackBar(QWidget* parent, const char* name, int min, int max, int po
 }
 
 // A sunken frame drawn around an image, as the designed bevels are.
-QFrame* AddBevel(QWidget* parent, const QString& name, int x, int y, int w, int h) {
+QFrame* AddBevel(QWidget* parent, const QString& name, const QRect& place) {
   auto* frame = new QFrame(parent);
   frame->setObjectName(name);
   frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
-  frame->setGeometry(x, y, w, h);
+  frame->setGeometry(place);
   return frame;
 }
 
@@ -114,7 +115,9 @@ void TForm1::BuildLayout() {
 }
 
 void TForm1::BuildImageArea() {
-  Pnl_CM = Place(new QFrame(this), "Pnl_CM", 8, 6, 305, 305);
+  // The framed pictures (the copies, render --framed) are drawn from the same places.
+  Pnl_CM = Place(new QFrame(this), "Pnl_CM", kColormapPanel.x(), kColormapPanel.y(),
+                 kColormapPanel.width(), kColormapPanel.height());
   Pnl_CM->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   Pnl_CM->setLineWidth(2);
   Img_ColorMap = AddImage(Pnl_CM, "Img_ColorMap", 2, 2, 301, 301);
@@ -152,7 +155,7 @@ void TForm1::BuildImageArea() {
   Lbl_ROI_Min_2 = roiLabels[3], Lbl_ROI_Max_2 = roiLabels[4], Lbl_ROI_Mean_2 = roiLabels[5];
   Shp_ROI_1 = roiShapes[0], Shp_ROI_2 = roiShapes[1];
 
-  AddBevel(this, "Bevel_ColorBar1", 318, 6, 13, 245);
+  AddBevel(this, "Bevel_ColorBar1", kColorBar1Bevel);
   Img_ColorBar1 = AddImage(this, "Img_ColorBar1", 320, 8, 9, 241);
   AddCaption(this, "Max:", 336, 8);
   Lbl_Max = AddNumLabel(this, "Lbl_Max", "----.---", 336, 22, 70, 4);
@@ -165,9 +168,9 @@ void TForm1::BuildImageArea() {
   AddCaption(this, "Data Count:", 320, 286);
   Lbl_RangeArea = AddNumLabel(this, "Lbl_RangeArea", "----", 336, 300, 70, 0, false);
 
-  AddBevel(this, "Bevel_Contour", 414, 6, 305, 305);
+  AddBevel(this, "Bevel_Contour", kContourBevel);
   Img_Contour = AddImage(this, "Img_Contour", 416, 8, 301, 301);
-  AddBevel(this, "Bevel_ColorBar2", 726, 6, 13, 305);
+  AddBevel(this, "Bevel_ColorBar2", kColorBar2Bevel);
   Img_ColorBar2 = AddImage(this, "Img_ColorBar2", 728, 8, 9, 301);
   const char* rangeNames[5] = {"Lbl_Cont_Range1", "Lbl_Cont_Range2", "Lbl_Cont_Range3",
                                "Lbl_Cont_Range4", "Lbl_Cont_Range5"};

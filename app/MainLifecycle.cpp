@@ -12,6 +12,7 @@
 #include "data/Message.h"
 #include "data/SettingsFile.h"
 #include "dialogs/Colorsetting.h"
+#include "views2d/FramedViews.h"
 #include "views2d/LineGraph.h"
 
 namespace orvelle {
@@ -25,10 +26,7 @@ TForm1::TForm1(const QString& exeDirOverride, QWidget* parent)
   setObjectName("Form1");
   setWindowTitle(QString::fromLatin1(kDesignedCaption));
   // A 12-pixel proportional face with Arial's metrics, so the designed captions fit their places.
-  QFont uiFont = font();
-  uiFont.setFamilies({"Arial", "Liberation Sans", "Helvetica"});
-  uiFont.setPixelSize(12);
-  setFont(uiFont);
+  setFont(WindowFont(font()));
   // Group box titles sit on the frame line, leaving the inside to the controls.
   setStyleSheet(
       "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"

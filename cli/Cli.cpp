@@ -76,6 +76,7 @@ int RunCli(const std::vector<std::string>& args) {
   }
 
   SetMessageHandler([](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
+  if (options.command == "diff") return RunDiff(options);
   ViewerParams params;
   if (!PrepareParams(options, params)) return 1;
   auto sets = MakeDataSets();

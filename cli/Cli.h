@@ -22,8 +22,10 @@ int RunCli(const std::vector<std::string>& args);
 // file (--settings), then the options that override single settings. False after a message.
 bool PrepareParams(const CliOptions& options, ViewerParams& params);
 
-// Runs the conditioning pipeline over the loaded slots as the window's open path does (file:
-// `count` slots; clipboard text: all ten). Returns 1, or -1 after a message.
+// Measures the site figures of slots 0..count-1 as read (MeasureSites), runs the conditioning
+// pipeline over the loaded slots as the window's open path does (file: `count` slots; clipboard
+// text: all ten), then gives the --type slot the --range colour range when one is asked for.
+// Returns 1, or -1 after a message.
 int ConditionLoaded(const CliOptions& options, const ViewerParams& params, GridDataSet* sets,
                     int count);
 
@@ -45,6 +47,8 @@ int RunRender2d(const CliContext& context);         // --view colormap | contour
 int RunRenderLineGraph(const CliContext& context);  // --view linegraph
 int RunRender3d(const CliContext& context);         // --view 3d
 int RunRoi(const CliContext& context);
+// diff: reads options.file (A) and options.other (B) itself and writes the THK file of A - B.
+int RunDiff(const CliOptions& options);
 
 // Prints "orvelle-cli: <reason>" and the usage line to stderr; returns 2.
 int UsageError(const std::string& reason);

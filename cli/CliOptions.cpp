@@ -1,6 +1,7 @@
 #include "cli/CliOptions.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 
 namespace orvelle::cli {
@@ -26,14 +27,19 @@ bool ToPair(const std::string& text, char sep, int& a, int& b) {
 }  // namespace
 
 const char* CliUsage() {
-  return "usage: orvelle-cli info|grid|render|roi|report FILE [options]\n"
+  return "usage: orvelle-cli info|grid|render|roi|diff|report FILE [options]\n"
          "\n"
          "  orvelle-cli info   FILE [options]                 data types and statistics as JSON\n"
-         "  orvelle-cli grid   FILE [--type N] -o OUT.csv     valid points as x,y,value\n"
+         "  orvelle-cli grid   FILE [--type N] [--format csv|npy|gsf] -o OUT\n"
+         "                                                    the conditioned grid of one type\n"
          "  orvelle-cli render FILE --view colormap|contour|linegraph|3d [--type N]\n"
-         "                     [--size WxH] -o OUT.png        a view's picture as PNG\n"
+         "                     [--size WxH] [--framed] -o OUT.png\n"
+         "                                                    a view's picture as PNG\n"
          "  orvelle-cli roi    FILE --roi1 X,Y [--roi2 X,Y] [-o OUT.csv]\n"
          "                                                    ROI table, comma separated\n"
+         "  orvelle-cli diff   A B -o OUT.thk [--ratio] [--type N]\n"
+         "                                                    a THK file of A - B (A / B) on A's\n"
+         "                                                    lattice, for each type both hold\n"
          "  orvelle-cli report FILE... -o DIR [--jobs N] [--type N | --all-types]\n"
          "                     [--roi1 X,Y] [--roi2 X,Y] [--page a4|letter] [--quiet]\n"
          "                     [--resume] [--timeout S]\n"
@@ -45,8 +51,26 @@ const char* CliUsage() {
          "                                                    is written into INDIR, until Ctrl+C\n"
          "\n"
          "FILE is a THK data file, or - for THK clipboard text on standard input (not for\n"
-         "report).\n"
+         "report or diff).\n"
          "The data are conditioned as the window does when it opens a file.\n"
+         "\n"
+         "info: besides the reader's figures, each type has stdDev (sample standard deviation,\n"
+         "n - 1, of the values that give mean), nonUniformityPct (span / (2 x mean) x 100),\n"
+         "cvPct (stdDev / |mean| x 100) and sites: count, min, max, mean, stdDev,\n"
+         "nonUniformityPct and cvPct of the measured lattice points before fill, spline and\n"
+         "filter. A figure that is undefined (no values, one value, mean 0) is null.\n"
+         "\n"
+         "grid formats (default: from OUT's extension .npy or .gsf, csv otherwise):\n"
+         "  csv   x,y,value lines of the points with data, x outer, y inner\n"
+         "  npy   NumPy array (format 1.0) of float64, shape (maxX + 1, maxY + 1), indexed\n"
+         "        [x][y]; NaN where there is no data\n"
+         "  gsf   Gwyddion Simple Field: XRes = maxX + 1, YRes = maxY + 1, grid units, Title =\n"
+         "        the type's name; float32 rows from Y = 0, X increasing; NaN where no data\n"
+         "\n"
+         "diff: where A has a value as read, B's value is B's own where it has a point there,\n"
+         "otherwise that of B's bilinear fill; no value where B has none (or, for --ratio,\n"
+         "where B is 0). The types are taken by position and named \"<A> - <B>\" (\"<A> / <B>\").\n"
+         "The fill, spline and filter options do not apply to diff.\n"
          "\n"
          "Options:\n"
          "  --settings PATH     take every viewer setting from a setting.dat file\n"
@@ -56,8 +80,15 @@ const char* CliUsage() {
          "  --filter R          disc-mean smoothing with radius R (1..50)\n"
          "  --normalize D       divide data type 0 by D (0.001..999.999) in the views and the ROI\n"
          "                      table\n"
-         "  --type N            data type to use, 0-based (default 0)\n"
+         "  --type N            data type to use, 0-based (default 0; diff: every common type)\n"
+         "  --format F          grid: csv, npy or gsf\n"
+         "  --ratio             diff: A / B instead of A - B\n"
          "  --roi-type circle|square, --roi-size N, --roi-digits D\n"
+         "  --range MIN,MAX     colour range of the chosen data type for the maps, the\n"
+         "                      contour levels, the value labels and the 3D surface, as the\n"
+         "                      window's Min and Max set it (not with --all-types)\n"
+         "  --framed            render colormap or contour with its frame, colour bar and\n"
+         "                      value labels, as the window's copy button copies it\n"
          "  -o PATH             output file; - writes to standard output (report: the output\n"
          "                      folder, created when missing)\n"
          "  -h, --help          this text\n"
@@ -76,6 +107,9 @@ const char* CliUsage() {
          "                      than the file (DIR must have been made with the same options)\n"
          "  --timeout S         a file not finished in S seconds is recorded as failed and its\n"
          "                      worker replaced (default 300)\n"
+         "summary.csv has, after normDivisor, stdDev, nonUniformityPct, cvPct, sitesCount,\n"
+         "sitesMin, sitesMax, sitesMean, sitesStdDev, sitesNonUniformityPct and sitesCvPct\n"
+         "(as info gives them, empty for null), and roiNStdDev after each roiNMean.\n"
          "\n"
          "Exit status: 0 success, 1 the operation failed (the message is on standard error),\n"
          "2 usage error; report: 1 when any file failed, 2 when --resume meets other options,\n"
@@ -110,18 +144,18 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, bool& 
       arg = arg.substr(0, eq);
       hasInlineValue = true;
     }
-    if (arg == "--no-fill") {
+    if (arg == "--no-fill" || arg == "--ratio" || arg == "--framed") {
       if (hasInlineValue) {
-        error = "--no-fill takes no value";
+        error = arg + " takes no value";
         return false;
       }
-      o.noFill = true;
+      (arg == "--ratio" ? o.ratio : arg == "--framed" ? o.framed : o.noFill) = true;
       continue;
     }
     static const char* const kWithValue[] = {
-        "-o",          "--output",   "--type",     "--view",      "--size",
-        "--roi1",      "--roi2",     "--settings", "--spline",    "--filter",
-        "--normalize", "--roi-type", "--roi-size", "--roi-digits"};
+        "-o",         "--output",     "--type",   "--view",   "--size",      "--roi1",
+        "--roi2",     "--settings",   "--spline", "--filter", "--normalize", "--roi-type",
+        "--roi-size", "--roi-digits", "--format", "--range"};
     bool known = false;
     for (const char* name : kWithValue) known = known || arg == name;
     if (!known) {
@@ -143,6 +177,11 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, bool& 
     } else if (arg == "--type") {
       if (!ToInt(value, n) || n < 0) return error = bad, false;
       o.type = n;
+      o.typeGiven = true;
+    } else if (arg == "--format") {
+      if (value != "csv" && value != "npy" && value != "gsf")
+        return error = bad + " (csv, npy or gsf)", false;
+      o.format = value;
     } else if (arg == "--view") {
       if (value != "colormap" && value != "contour" && value != "linegraph" && value != "3d")
         return error = bad + " (colormap, contour, linegraph or 3d)", false;
@@ -155,6 +194,14 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, bool& 
     } else if (arg == "--roi1" || arg == "--roi2") {
       if (!ToPair(value, ',', n, m)) return error = bad + " (X,Y)", false;
       (arg == "--roi1" ? o.roi1 : o.roi2) = PixelPoint{n, m};
+    } else if (arg == "--range") {
+      const size_t comma = value.find(',');
+      double lo = 0, hi = 0;
+      if (comma == std::string::npos || !ToDouble(value.substr(0, comma), lo) ||
+          !ToDouble(value.substr(comma + 1), hi) || !std::isfinite(lo) || !std::isfinite(hi) ||
+          !(lo < hi))
+        return error = bad + " (MIN,MAX with MIN < MAX)", false;
+      o.range = std::make_pair(lo, hi);
     } else if (arg == "--settings") {
       o.settings = value;
     } else if (arg == "--spline") {
@@ -183,7 +230,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, bool& 
     return false;
   }
   o.command = positional[0];
-  if (o.command != "info" && o.command != "grid" && o.command != "render" && o.command != "roi") {
+  if (o.command != "info" && o.command != "grid" && o.command != "render" && o.command != "roi" &&
+      o.command != "diff") {
     error = "unknown command '" + o.command + "'";
     return false;
   }
@@ -191,15 +239,28 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, bool& 
     error = o.command + " needs a FILE";
     return false;
   }
-  if (positional.size() > 2) {
-    error = "unexpected argument '" + positional[2] + "'";
+  const size_t files = o.command == "diff" ? 2 : 1;
+  if (positional.size() < files + 1) return error = "diff needs two files, A and B", false;
+  if (positional.size() > files + 1) {
+    error = "unexpected argument '" + positional[files + 1] + "'";
     return false;
   }
   o.file = positional[1];
-  if (o.command == "grid" && o.output.empty()) return error = "grid needs -o OUT.csv", false;
+  if (o.command == "diff") {
+    o.other = positional[2];
+    if (o.file == "-" || o.other == "-") return error = "diff reads files, not -", false;
+    if (o.output.empty()) return error = "diff needs -o OUT.thk", false;
+  }
+  if (o.ratio && o.command != "diff") return error = "--ratio applies to diff only", false;
+  if (!o.format.empty() && o.command != "grid")
+    return error = "--format applies to grid only", false;
+  if (o.command == "grid" && o.output.empty()) return error = "grid needs -o OUT", false;
   if (o.command == "render") {
     if (o.view.empty()) return error = "render needs --view", false;
     if (o.output.empty()) return error = "render needs -o OUT.png", false;
+    if (o.framed && o.view != "colormap" && o.view != "contour")
+      return error = "--framed is for --view colormap or contour", false;
+    if (o.framed && o.width) return error = "--framed draws the window's size; drop --size", false;
   }
   if (o.command == "roi" && !o.roi1) return error = "roi needs --roi1 X,Y", false;
   return true;

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace orvelle::cli {
@@ -13,12 +14,19 @@ struct PixelPoint {
 };
 
 struct CliOptions {
-  std::string command;  // info, grid, render, roi
+  std::string command;  // info, grid, render, roi, diff
   std::string file;     // a THK file, or "-" for clipboard text on standard input
+  std::string other;    // diff: the file subtracted from (or dividing) `file`
   std::string output;   // -o; "-" is standard output
   int type = 0;         // 0-based data type
-  std::string view;     // render: colormap, contour, linegraph, 3d
+  bool typeGiven = false;
+  std::string format;  // grid: csv, npy or gsf (from the output's extension when not given)
+  bool ratio = false;  // diff: A / B instead of A - B
+  std::string view;    // render: colormap, contour, linegraph, 3d
   std::optional<int> width, height;
+  bool framed = false;  // render colormap|contour: with frame, colour bar and value labels
+  // --range MIN,MAX: the colour range of the chosen data type, as the window's Min and Max set it
+  std::optional<std::pair<double, double>> range;
   std::optional<PixelPoint> roi1, roi2;
   std::optional<std::string> settings;
   bool noFill = false;

@@ -1,6 +1,7 @@
 // render --view colormap|contour: the picture the window shows right after the file was opened
 // (and, with --type N, after data type N was then chosen), drawn by the same functions in the
 // same order, so that the palette the last drawing installed is the one the window would use.
+// --framed adds what the window's copy button copies around the view.
 #include "cli/Cli.h"
 
 #include <QImage>
@@ -12,6 +13,7 @@
 #include "views2d/ColorMap.h"
 #include "views2d/ColorPalette.h"
 #include "views2d/ColorViews.h"
+#include "views2d/FramedViews.h"
 
 namespace orvelle::cli {
 namespace {
@@ -50,7 +52,17 @@ int RunRender2d(const CliContext& context) {
     if (context.sets[0].active) SetPaletteParams(params.colormapPalette);
     RefreshColorViews(views, context.sets[options.type], params);
   }
-  QImage& picture = options.view == "contour" ? views.contour : views.colormap;
+  const bool contour = options.view == "contour";
+  QImage picture = contour ? views.contour : views.colormap;
+  if (options.framed) {
+    // The captions and value labels need the fonts of a GUI application.
+    const auto app = StartGuiApplication(false);
+    const QFont font = WindowFont(QGuiApplication::font());
+    const QPalette palette = QGuiApplication::palette();
+    picture = contour
+                  ? FramedContour(views.contour, colorBar2, views.contourLabels, font, palette)
+                  : FramedColormap(views.colormap, colorBar1, views.colormapResult, font, palette);
+  }
   picture.setDotsPerMeterX(kDotsPerMeter);
   picture.setDotsPerMeterY(kDotsPerMeter);
   return WritePng(picture, options.output) ? 0 : 1;

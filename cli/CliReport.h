@@ -77,16 +77,19 @@ struct ReportViewSizes {
 ReportViewSizes PageViewSizes(bool letter);
 
 // One row of the summary: one file and data type.
-inline constexpr int kFigureCount = 9;  // size .. normDivisor
+inline constexpr int kFigureCount = 19;  // size .. sitesCvPct
 inline constexpr std::array<const char*, kFigureCount> kFigureNames = {
-    "size", "pitchX", "pitchY", "pointCount", "min", "max", "mean", "span", "normDivisor"};
+    "size", "pitchX", "pitchY", "pointCount", "min", "max", "mean", "span", "normDivisor",
+    // uniformity of the conditioned grid, then of the measured lattice as read
+    "stdDev", "nonUniformityPct", "cvPct", "sitesCount", "sitesMin", "sitesMax", "sitesMean",
+    "sitesStdDev", "sitesNonUniformityPct", "sitesCvPct"};
 struct ReportRow {
   std::optional<int> slot;         // absent when the file failed before a data type was chosen
   std::string name;                // the name's bytes as read
   std::string status;              // "ok", kNotRun or the program's message
   std::vector<std::string> views;  // the views written, in page order ("colormap", ...)
   std::array<std::string, kFigureCount> figures;
-  std::array<std::array<std::string, 3>, 2> roi;  // [ROI][min, max, mean]; empty when not set
+  std::array<std::array<std::string, 4>, 2> roi;  // [ROI][min, max, mean, stdDev]; empty: none
   bool Ok() const { return status == "ok"; }
   bool NotRun() const;
 };

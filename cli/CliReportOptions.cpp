@@ -14,9 +14,9 @@ constexpr int kMaxJobs = 256;
 constexpr int kColorMapSide = 301;
 
 bool TakesValue(const std::string& name) {
-  static const char* const kNames[] = {"--type",     "--roi1",      "--roi2",      "--settings",
-                                       "--spline",   "--filter",    "--normalize", "--roi-type",
-                                       "--roi-size", "--roi-digits"};
+  static const char* const kNames[] = {"--type",     "--roi1",       "--roi2",      "--settings",
+                                       "--spline",   "--filter",     "--normalize", "--roi-type",
+                                       "--roi-size", "--roi-digits", "--range"};
   for (const char* n : kNames) {
     if (name == n) return true;
   }
@@ -138,6 +138,8 @@ bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& o, 
   o.cli.command = "report";
 
   if (typeGiven && o.allTypes) return error = "--type and --all-types exclude each other", false;
+  if (o.cli.range && o.allTypes)
+    return error = "--range and --all-types exclude each other (types differ in units)", false;
   if (!outGiven) return error = "report needs -o DIR", false;
   if (o.watchDir && !o.files.empty())
     return error = "report --watch takes a folder, not FILE arguments", false;

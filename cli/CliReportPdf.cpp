@@ -161,7 +161,7 @@ void DrawTypePage(QPainter& painter, PageFlow& flow, const ReportEntry& entry, c
     figures.push_back(
         {QString::fromLatin1(kFigureNames[i]), QString::fromStdString(row.figures[i])});
   }
-  DrawTable(painter, QPoint(left, y), figures, {180, sizes.colormap.width() - 180});
+  DrawTable(painter, QPoint(left, y), figures, {240, sizes.colormap.width() - 240});
 
   const bool roiShown[2] = {options.cli.roi1.has_value(), options.cli.roi2.has_value()};
   if (roiShown[0] || roiShown[1]) {
@@ -171,7 +171,8 @@ void DrawTypePage(QPainter& painter, PageFlow& flow, const ReportEntry& entry, c
       if (!roiShown[k]) continue;
       const PixelPoint p = k == 0 ? *options.cli.roi1 : *options.cli.roi2;
       QStringList cells = {QStringLiteral("ROI%1 (%2,%3)").arg(k + 1).arg(p.x).arg(p.y)};
-      for (const std::string& v : row.roi[k]) {
+      for (int i = 0; i < 3; ++i) {  // min, max, mean
+        const std::string& v = row.roi[k][i];
         cells << (v.empty() ? QStringLiteral("---.--") : QString::fromStdString(v));
       }
       roi.push_back(cells);

@@ -63,7 +63,7 @@ std::vector<std::string> SplitTabs(const std::string& line) {
 }
 
 // "row", slot, name, status, views, figures, ROIs
-constexpr size_t kRowFields = 5 + kFigureCount + 6;
+constexpr size_t kRowFields = 5 + kFigureCount + 8;
 
 std::string ViewsText(const std::vector<std::string>& views) {
   std::string out;
@@ -158,7 +158,7 @@ std::string SummaryCsv(const std::vector<ReportEntry>& entries, const ReportOpti
   const bool roiShown[2] = {options.cli.roi1.has_value(), options.cli.roi2.has_value()};
   std::string out = "file,slot,name,status,views";
   for (const char* name : kFigureNames) out += std::string(",") + name;
-  static constexpr const char* kRoiNames[3] = {"Min", "Max", "Mean"};
+  static constexpr const char* kRoiNames[4] = {"Min", "Max", "Mean", "StdDev"};
   for (int k = 0; k < 2; ++k) {
     if (!roiShown[k]) continue;
     for (const char* n : kRoiNames) out += ",roi" + std::to_string(k + 1) + n;

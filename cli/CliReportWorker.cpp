@@ -7,7 +7,9 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -23,6 +25,7 @@
 #include "data/Message.h"
 #include "data/Spline.h"
 #include "data/ThkFormat.h"
+#include "data/Uniformity.h"
 #include "view3d/OffscreenSurfaceRenderer.h"
 #include "view3d/SurfaceRenderer.h"
 #include "views2d/ColorPalette.h"
@@ -121,12 +124,28 @@ QSize PrintSize(const ReportViewSizes& sizes, int view) {
   }
 }
 
+// A figure that may be undefined: empty then, as null is in info.
+std::string Figure(std::optional<double> v) { return v ? Number(*v) : std::string(); }
+std::string Figure(double v) { return v == kNoData ? std::string() : Number(v); }
+
 void FillFigures(ReportRow& row, const GridDataSet& s) {
   row.figures = {std::to_string(s.size),   std::to_string(s.pitchX),
                  std::to_string(s.pitchY), std::to_string(s.pointCount),
                  Number(s.rangeMin),       Number(s.rangeMax),
                  Number(s.mean),           Number(s.span),
                  Number(s.normDivisor)};
+  const SiteFigures& f = s.sites;
+  const std::string uniformity[] = {Figure(s.stdDev),
+                                    Figure(NonUniformityPct(s.span, s.mean)),
+                                    Figure(CvPct(s.stdDev, s.mean)),
+                                    std::to_string(f.count),
+                                    Figure(f.min),
+                                    Figure(f.max),
+                                    Figure(f.mean),
+                                    Figure(f.stdDev),
+                                    Figure(NonUniformityPct(f.max - f.min, f.mean)),
+                                    Figure(CvPct(f.stdDev, f.mean))};
+  std::copy(std::begin(uniformity), std::end(uniformity), row.figures.begin() + 9);
 }
 
 // The ROI table of data type `type` as `roi` writes it, and this type's figures for the summary
@@ -167,6 +186,9 @@ bool WriteRoiTable(Job& job, const ViewerParams& base, const GridDataSet* sets, 
     for (int i = 0; i < 3; ++i) {
       row.roi[k][i] = s.count > 0 ? FormatFixed(values[i] / divisor, digits) : std::string();
     }
+    const double spread = RoiStdDev(set, params.roiType[k], x, y, params.roiSize[k]);
+    row.roi[k][3] =
+        spread == kNoData ? std::string() : FormatFixed(spread / std::fabs(divisor), digits);
   }
   return true;
 }

@@ -98,6 +98,9 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${ORVELLE_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Mesa's EGL and software renderer draw the 3D view where no display runs; they are loaded at
+# run time, so the computed dependencies do not name them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libegl-mesa0, libgl1-mesa-dri")
 # The window's designed faces: Arial's metrics and the keypad's Japanese Gothic.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, fonts-ipafont-gothic")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -15,13 +15,16 @@ enum class WriteFailure {
   Write,  // writing, flushing to disk or the final rename failed
 };
 
-// Writes `bytes` to `path` as one whole file. An existing file keeps its permission bits and
-// stays untouched when anything fails (full disk, unwritable directory, rename refused); the
-// temporary file is then removed. A symbolic link is followed, so the file it names is replaced
-// and the link stays. A target that is not a regular file (a device such as /dev/stdout, a FIFO
-// with a reader) is written in place, since it cannot be replaced; a FIFO without a reader fails
-// at once instead of waiting. Shows no message: returns false on failure, errno as set by the
-// failing call.
+// Writes `bytes` to `path` as one whole file. A new file gets the permissions opening it would
+// give (0666 less the umask); a replaced file keeps its permission bits, and its owner and group
+// where the process may set them. A file the process may not open for writing is refused (Open)
+// and left as it is, and an existing file stays untouched when anything fails (full disk,
+// unwritable directory, rename refused); the temporary file is then removed. A symbolic link is
+// followed, so the file it names is replaced and the link stays. A path naming one of the
+// process's open descriptors (/dev/stdout, /dev/fd/N, /proc/self/fd/N) is written through that
+// descriptor, at its offset and with its append flag. A device, FIFO or socket is written in
+// place, never replaced; a FIFO without a reader fails at once instead of waiting. Shows no
+// message: returns false on failure, errno as set by the failing call.
 bool WriteFileAtomically(const std::string& path, const std::string& bytes);
 
 // The same, also saying which step failed (None on success).

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -61,6 +62,8 @@ void ResetSlot(GridDataSet& s, int rows) {
   s.defaultMin = kRunningMinStart;
   s.defaultMax = kRunningMaxStart;
   s.mean = kNoData;
+  s.stdDev = kNoData;
+  s.sites = SiteFigures{};
 }
 
 }  // namespace
@@ -103,6 +106,7 @@ void ComputeStatistics(GridDataSet& set, int lastX, int lastY) {
   set.rangeMax = hi;
   set.span = hi - lo;
   set.mean = count == 0 ? kNoData : sum / static_cast<double>(count);
+  set.stdDev = ComputeStdDev(set, set.mean, lastX, lastY);
 }
 
 double ComputeMean(const GridDataSet& set, int lastX, int lastY) {
@@ -120,6 +124,45 @@ double ComputeMean(const GridDataSet& set, int lastX, int lastY) {
     }
   }
   return count == 0 ? kNoData : sum / static_cast<double>(count);
+}
+
+double ComputeStdDev(const GridDataSet& set, double mean, int lastX, int lastY) {
+  if (!IsValid(mean)) return kNoData;
+  lastX = std::min(lastX, kGridDim - 1);
+  lastY = std::min(lastY, kGridDim - 1);
+  // Independent lanes let the additions overlap (and the compiler use vector registers); the
+  // order of these sums matters to no other figure.
+  constexpr int kLanes = 4;
+  double sum[kLanes] = {};
+  double squares[kLanes] = {};
+  long count = 0;
+  for (int x = 0; x <= lastX; ++x) {
+    const double* v = set.values[x];
+    int y = 0;
+    for (; y + kLanes <= lastY + 1; y += kLanes) {
+      for (int l = 0; l < kLanes; ++l) {
+        const bool valid = IsValid(v[y + l]);
+        const double d = valid ? v[y + l] - mean : 0.0;
+        sum[l] += d;
+        squares[l] += d * d;
+        count += valid;
+      }
+    }
+    for (; y <= lastY; ++y) {
+      const bool valid = IsValid(v[y]);
+      const double d = valid ? v[y] - mean : 0.0;
+      sum[0] += d;
+      squares[0] += d * d;
+      count += valid;
+    }
+  }
+  if (count < 2) return kNoData;
+  const double n = static_cast<double>(count);
+  const double s = (sum[0] + sum[1]) + (sum[2] + sum[3]);
+  const double q = (squares[0] + squares[1]) + (squares[2] + squares[3]);
+  // The deviations' own sum is the rounding error of the mean; removing it is the corrected
+  // two-pass formula.
+  return std::sqrt(std::max(0.0, (q - s * s / n) / (n - 1.0)));
 }
 
 }  // namespace orvelle

@@ -19,6 +19,17 @@ inline constexpr double kRunningMaxStart = -99999.0;
 // A grid point holds data exactly when this is true; every scan uses this one test.
 inline bool IsValid(double v) { return v > kNoData; }
 
+// Figures of the measured lattice points as a reader left them, before any fill, spline or filter
+// (MeasureSites). kNoData stands for a figure that is undefined: min, max and mean without a
+// value, stdDev with fewer than two.
+struct SiteFigures {
+  int32_t count = 0;  // distinct grid points with a valid value
+  double min = kNoData;
+  double max = kNoData;
+  double mean = kNoData;
+  double stdDev = kNoData;
+};
+
 struct GridDataSet {
   uint8_t active = 0;     // 1: the slot holds a loaded data type
   uint8_t processed = 0;  // set by the conditioning pipeline for every slot it passes over
@@ -39,6 +50,11 @@ struct GridDataSet {
   double defaultMax = kRunningMaxStart;
   double mean = kNoData;
   double span = 0.0;
+  // Sample standard deviation (n - 1) of the values that gave `mean`; kNoData with fewer than two
+  // values or while no mean has been computed.
+  double stdDev = kNoData;
+  // Set by MeasureSites only; the window never measures them.
+  SiteFigures sites;
 
   GridDataSet();
   GridDataSet(const GridDataSet&) = delete;
@@ -54,7 +70,8 @@ struct GridDataSet {
 std::unique_ptr<GridDataSet[]> MakeDataSets();
 
 // Resets slots 0..count-1 (count is clamped to 0..10): every value kNoData, flags and counts 0,
-// name empty, normDivisor 1, ranges and defaults at the running start values, mean kNoData.
+// name empty, normDivisor 1, ranges and defaults at the running start values, mean and stdDev
+// kNoData, sites empty.
 // size, pitches, maxX/maxY and span keep their values.
 void ResetDataSets(GridDataSet* sets, int count);
 
@@ -62,12 +79,19 @@ void ResetDataSets(GridDataSet* sets, int count);
 // past maxX hold nothing and are not read.
 void ResetLoadedDataSets(GridDataSet* sets, int count);
 
-// Recomputes pointCount, rangeMin, rangeMax, span and mean from the valid points (x outer,
+// Recomputes pointCount, rangeMin, rangeMax, span, mean and stdDev from the valid points (x outer,
 // y inner, strict comparisons) with x <= lastX and y <= lastY. Does nothing for an inactive slot.
 void ComputeStatistics(GridDataSet& set, int lastX = kGridDim - 1, int lastY = kGridDim - 1);
 
 // Mean of the valid points with x <= lastX and y <= lastY in x-major order, or kNoData when there
 // is none.
 double ComputeMean(const GridDataSet& set, int lastX = kGridDim - 1, int lastY = kGridDim - 1);
+
+// Sample standard deviation (n - 1) of the valid points with x <= lastX and y <= lastY about
+// their mean `mean` (as ComputeMean gives it), or kNoData with fewer than two points. The second
+// of two passes, with the first pass's rounding error taken out, so a large common offset costs
+// no precision.
+double ComputeStdDev(const GridDataSet& set, double mean, int lastX = kGridDim - 1,
+                     int lastY = kGridDim - 1);
 
 }  // namespace orvelle

@@ -92,6 +92,24 @@ std::string NameText(std::string_view bytes) {
   return FromCp932(bytes);
 }
 
+std::string CutName(std::string_view bytes, size_t maxBytes) {
+  if (bytes.size() <= maxBytes) return std::string(bytes);
+  size_t end = 0;
+  if (IsValidUtf8(bytes)) {
+    end = maxBytes;
+    while (end > 0 && Continuation(static_cast<unsigned char>(bytes[end]))) --end;
+  } else {
+    for (size_t i = 0; i < bytes.size();) {
+      const unsigned char c = static_cast<unsigned char>(bytes[i]);
+      const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+      const size_t next = i + (lead && i + 1 < bytes.size() ? 2 : 1);
+      if (next > maxBytes) break;
+      end = i = next;
+    }
+  }
+  return std::string(bytes.substr(0, end));
+}
+
 std::string ByteText(unsigned char byte) {
   if (byte == 0) return kReplacement;
   const char c = static_cast<char>(byte);

@@ -21,4 +21,9 @@ std::string ByteText(unsigned char byte);
 // U+10FFFF).
 bool IsValidUtf8(std::string_view bytes);
 
+// The longest start of a name's bytes that holds at most maxBytes bytes and ends at a character
+// boundary: of UTF-8 when the whole name is valid UTF-8, of CP932 otherwise (a lead byte 0x81..0x9F
+// or 0xE0..0xFC with the byte after it is one character).
+std::string CutName(std::string_view bytes, size_t maxBytes);
+
 }  // namespace orvelle

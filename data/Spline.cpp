@@ -310,10 +310,11 @@ void Transpose(const double* from, int rows, int cols, double* to) {
   }
 }
 
-// Drops the lattice values with the rest of the data set; the name stays.
+// Drops the lattice values with the rest of the data set; the name stays. Every row is looked at,
+// not only those up to maxX: whatever a slot held before, nothing may survive outside the output.
 void ResetKeepingName(GridDataSet& d) {
   const std::string name = d.name;
-  ResetLoadedDataSets(&d, 1);
+  ResetDataSets(&d, 1);
   if (!name.empty()) d.name = name;
 }
 
@@ -333,6 +334,7 @@ void StoreStatistics(GridDataSet& d, int rows, int cols) {
   d.rangeMax = d.defaultMax = hi;
   d.span = hi - lo;
   d.mean = ComputeMean(d, rows - 1, cols - 1);  // the reset emptied everything beyond
+  d.stdDev = ComputeStdDev(d, d.mean, rows - 1, cols - 1);
 }
 
 bool FitsWorkingStorage(const GridDataSet& d) {

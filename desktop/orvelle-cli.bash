@@ -11,9 +11,10 @@ _orvelle_cli() {
     cword=$COMP_CWORD
   fi
 
-  local commands="info grid render roi report"
+  local commands="info grid render roi diff report"
   local valued="-o --output --type --view --size --roi1 --roi2 --settings --spline --filter
-    --normalize --roi-type --roi-size --roi-digits --jobs --page --watch --settle --timeout"
+    --normalize --roi-type --roi-size --roi-digits --range --jobs --page --watch --settle --format
+    --timeout"
   local common="--settings --no-fill --spline --filter --normalize --type --roi-type --roi-size
     --roi-digits -o --output -h --help"
 
@@ -43,6 +44,10 @@ _orvelle_cli() {
       COMPREPLY=($(compgen -W "a4 letter" -- "$cur"))
       return
       ;;
+    --format)
+      COMPREPLY=($(compgen -W "csv npy gsf" -- "$cur"))
+      return
+      ;;
     --settings)
       _orvelle_cli_files '' "$cur"
       return
@@ -53,7 +58,7 @@ _orvelle_cli() {
       return
       ;;
     --type | --size | --roi1 | --roi2 | --spline | --filter | --normalize | --roi-size | \
-      --roi-digits | --jobs | --settle | --timeout)
+      --roi-digits | --range | --jobs | --settle | --timeout)
       return
       ;;
   esac
@@ -70,10 +75,12 @@ _orvelle_cli() {
   if [[ $cur == -?* ]]; then
     local options=$common
     case $command in
-      render) options+=" --view --size" ;;
+      grid) options+=" --format" ;;
+      diff) options="--type --ratio -o --output -h --help" ;;
+      render) options+=" --view --size --framed --range" ;;
       roi) options+=" --roi1 --roi2" ;;
-      report) options+=" --roi1 --roi2 --jobs --all-types --page --quiet --watch --settle --resume
-        --timeout" ;;
+      report) options+=" --roi1 --roi2 --range --jobs --all-types --page --quiet --watch --settle
+        --resume --timeout" ;;
     esac
     COMPREPLY=($(compgen -W "$options" -- "$cur"))
     return

@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   cmake make g++ clang-14 libclang-rt-14-dev clang-format python3
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libqt6opengl6-dev libglu1-mesa-dev libgl1-mesa-dri
+  qt6-base-dev libqt6opengl6-dev libglu1-mesa-dev libgl1-mesa-dri libegl-dev libegl-mesa0
   xvfb xauth fonts-ipafont-gothic fonts-liberation2 locales
   dpkg-dev file lintian appstream desktop-file-utils shared-mime-info man-db bash-completion poppler-utils
 )

@@ -101,6 +101,12 @@ DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommen
 /usr/bin/orvelle-cli info /usr/share/orvelle/examples/volcano_pitch5.thk >"$tmp/info.json" ||
   fail "orvelle-cli info on the installed example"
 grep -q '"Elevation_m"' "$tmp/info.json" || fail "orvelle-cli info printed no data type"
+# A compute node has no display at all: the 3D view is drawn all the same.
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM /usr/bin/orvelle-cli render \
+  /usr/share/orvelle/examples/volcano_pitch5.thk --view 3d -o "$tmp/3d.png" ||
+  fail "orvelle-cli render --view 3d without a display"
+[ "$(head -c 8 "$tmp/3d.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] ||
+  fail "render --view 3d without a display wrote no PNG"
 grep -q 'application/x-orvelle-thk:\*\.thk' /usr/share/mime/globs2 ||
   fail "the MIME database does not know .thk files"
 [ "$(man -w orvelle-cli)" = /usr/share/man/man1/orvelle-cli.1.gz ] || fail "man -w orvelle-cli"
@@ -119,8 +125,10 @@ completions=$(bash -c '
   ask orvelle-cli report a.thk --w
   ask orvelle-cli render a.thk --view ""
   ask orvelle-cli report a.thk --page ""
+  ask orvelle-cli grid a.thk --format ""
+  ask orvelle-cli diff a.thk b.thk --r
 ')
-expected=$'info grid render roi report\n--watch\ncolormap contour linegraph 3d\na4 letter'
+expected=$'info grid render roi diff report\n--watch\ncolormap contour linegraph 3d\na4 letter\ncsv npy gsf\n--ratio'
 [ "$completions" = "$expected" ] || fail "bash completion gave: $completions"
 
 echo "-- the viewer from /usr/bin under a virtual X server"

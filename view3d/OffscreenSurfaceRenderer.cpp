@@ -7,6 +7,7 @@
 #include <QSurfaceFormat>
 
 #include "view3d/SurfaceRenderer.h"
+#include "view3d/SurfacelessContext.h"
 
 namespace orvelle {
 
@@ -63,6 +64,7 @@ bool OffscreenSurfaceRenderer::Open(int width, int height, std::string& error) {
   fbo_.reset();
   context_.reset();
   surface_.reset();
+  surfaceless_.reset();
   if (QGuiApplication::instance() == nullptr) {
     error = "OpenGL needs a running application object.";
     return false;
@@ -74,10 +76,16 @@ bool OffscreenSurfaceRenderer::Open(int width, int height, std::string& error) {
   surface->setFormat(format);
   surface->create();
   if (!context->create() || !surface->isValid() || !context->makeCurrent(surface.get())) {
-    error =
-        "OpenGL is not available on this display (the 3D view needs an X server with "
-        "OpenGL; run under xvfb-run when there is no screen).";
-    return false;
+    auto surfaceless = std::make_unique<SurfacelessContext>();
+    std::string reason;
+    if (!surfaceless->Open(width, height, reason)) {
+      error = "OpenGL is not available: the display offers none, and " + reason;
+      return false;
+    }
+    surfaceless_ = std::move(surfaceless);
+    width_ = width;
+    height_ = height;
+    return true;
   }
   auto fbo = MakeFramebuffer(width, height, error);
   if (!fbo) {
@@ -94,12 +102,25 @@ bool OffscreenSurfaceRenderer::Open(int width, int height, std::string& error) {
 }
 
 void OffscreenSurfaceRenderer::RunInContext(const std::function<void()>& work) {
+  if (surfaceless_) {
+    if (!surfaceless_->MakeCurrent()) return;
+    work();
+    surfaceless_->DoneCurrent();
+    return;
+  }
   if (!context_ || !context_->makeCurrent(surface_.get())) return;
   work();
   context_->doneCurrent();
 }
 
 QImage OffscreenSurfaceRenderer::Render(const std::function<void(int, int)>& draw) {
+  if (surfaceless_) {
+    if (!surfaceless_->MakeCurrent()) return {};
+    draw(width_, height_);
+    QImage image = ReadFramePixels(width_, height_);
+    surfaceless_->DoneCurrent();
+    return image;
+  }
   if (!fbo_ || !context_->makeCurrent(surface_.get())) return {};
   fbo_->bind();
   draw(width_, height_);

@@ -1,5 +1,6 @@
 // An OpenGL context on an offscreen surface with a framebuffer object of a fixed size: draws
-// the 3D view without a window (copies in tests, the command line, benchmarks).
+// the 3D view without a window (copies in tests, the command line, benchmarks). Where the
+// window system offers no OpenGL (no display at all), a context without one draws instead.
 #pragma once
 
 #include <QImage>
@@ -14,6 +15,8 @@ class QSurfaceFormat;
 
 namespace orvelle {
 
+class SurfacelessContext;
+
 class OffscreenSurfaceRenderer {
  public:
   OffscreenSurfaceRenderer();
@@ -22,9 +25,10 @@ class OffscreenSurfaceRenderer {
   OffscreenSurfaceRenderer& operator=(const OffscreenSurfaceRenderer&) = delete;
 
   // Creates the context and a width x height framebuffer (RGBA, depth). Needs a
-  // QGuiApplication. False, with a one-line reason in `error` and no message shown, when the
-  // platform offers no OpenGL (no display) or the framebuffer cannot be made. Opening again
-  // keeps the context and replaces only the framebuffer.
+  // QGuiApplication. When Qt's platform offers no OpenGL (no display), a context without a
+  // window system is made instead, giving the same pixels. False, with a one-line reason in
+  // `error` and no message shown, when neither can be made or the framebuffer cannot be made.
+  // Opening again keeps Qt's context and replaces only the framebuffer.
   bool Open(int width, int height, std::string& error);
 
   // Runs `work` with the context current (no framebuffer bound), so that it may release what
@@ -42,6 +46,7 @@ class OffscreenSurfaceRenderer {
   std::unique_ptr<QOffscreenSurface> surface_;
   std::unique_ptr<QOpenGLContext> context_;
   std::unique_ptr<QOpenGLFramebufferObject> fbo_;
+  std::unique_ptr<SurfacelessContext> surfaceless_;
   int width_ = 0;
   int height_ = 0;
 };

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "data/ViewerParams.h"
+#include "view3d/SurfacelessContext.h"
 #include "views2d/ColorPalette.h"
 
 namespace orvelle {
@@ -123,6 +124,11 @@ struct PictureCache {
 
 uint64_t lastMeshGeneration = 0;  // the mesh of the frame being drawn
 bool lastFrameReplayed = false;
+
+// A context made without a window system is current while Qt knows of none.
+bool ContextCurrent() {
+  return QOpenGLContext::currentContext() != nullptr || SurfacelessContextCurrent();
+}
 
 void DeleteBuffers(GpuBuffers& gpu) {
   QOpenGLContext* current = QOpenGLContext::currentContext();
@@ -236,6 +242,8 @@ bool DrawFromBuffers(SurfaceCache& cache) {
   const SurfaceMesh& mesh = cache.mesh;
   GpuBuffers& gpu = cache.gpu;
   QOpenGLContext* context = QOpenGLContext::currentContext();
+  // Without Qt's context its entry points are out of reach; client arrays give the same pixels.
+  if (context == nullptr) return false;
   QOpenGLFunctions* f = context->functions();
   if (!bufferObjectsAllowed || !f->hasOpenGLFeature(QOpenGLFunctions::Buffers)) return false;
   if (gpu.context != context) {
@@ -480,7 +488,7 @@ void ReadBackIntoCopyTarget(int width, int height) {
 
 void DrawFrame(bool immediate, int width, int height, const GridDataSet* set,
                const PaletteParams& palette, int pitch, int drawType) {
-  if (QOpenGLContext::currentContext() == nullptr || width <= 0 || height <= 0) return;
+  if (!ContextCurrent() || width <= 0 || height <= 0) return;
   // A panel's picture is kept; a large one-off picture (a command-line render) is not.
   const bool cachePicture =
       !immediate && set != nullptr && set->active &&
@@ -607,7 +615,7 @@ void SetCopyTarget(QImage* target) { copyTarget = target; }
 bool HasCopyTarget() { return copyTarget != nullptr; }
 
 QImage ReadFramePixels(int width, int height) {
-  if (QOpenGLContext::currentContext() == nullptr || width <= 0 || height <= 0) return {};
+  if (!ContextCurrent() || width <= 0 || height <= 0) return {};
   std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 3);
   QImage image;
   ReadPixelsInto(width, height, pixels.data(), image);

@@ -261,16 +261,27 @@ std::vector<LegendEntry> EnabledProfiles() {
   return entries;
 }
 
-// The desktop palette's button colour, so the legend looks like the window's own buttons.
-ColorRef ButtonFace() {
-  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return kFallbackFace;
-  const QColor face = QGuiApplication::palette().color(QPalette::Button);
-  return MakeColorRef(face.red(), face.green(), face.blue());
+struct ButtonColours {
+  ColorRef face = kFallbackFace;
+  ColorRef text = 0x000000;
+};
+
+// The desktop palette's button colours, so the legend looks like the window's own buttons and
+// stays readable on a dark theme.
+ButtonColours DesktopButton() {
+  ButtonColours colours;
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return colours;
+  const QPalette palette = QGuiApplication::palette();
+  const QColor face = palette.color(QPalette::Button);
+  const QColor text = palette.color(QPalette::ButtonText);
+  colours.face = MakeColorRef(face.red(), face.green(), face.blue());
+  colours.text = MakeColorRef(text.red(), text.green(), text.blue());
+  return colours;
 }
 
 void DrawLegend() {
   QImage& image = *g.image;
-  const ColorRef buttonFace = ButtonFace();
+  const ButtonColours button = DesktopButton();
   const std::vector<LegendEntry> entries = EnabledProfiles();
   if (entries.empty()) return;
   const int width = MeasureLegend(false);
@@ -279,14 +290,14 @@ void DrawLegend() {
   const int n = static_cast<int>(entries.size());
   const int rowStep = g.swatchHeight + 4;
   QPainter painter(&image);
-  FrameRect(painter, x, y, x + width, y + 4 + n * rowStep, 0xFFFFFF, buttonFace);
+  FrameRect(painter, x, y, x + width, y + 4 + n * rowStep, 0xFFFFFF, button.face);
   painter.setFont(LegendFont());
   for (int j = 0; j < n; ++j) {
     const int top = y + 4 + j * rowStep;
-    FrameRect(painter, x + 4, top, x + 4 + g.swatchWidth, top + g.swatchHeight, 0x000000,
+    FrameRect(painter, x + 4, top, x + 4 + g.swatchWidth, top + g.swatchHeight, button.text,
               entries[j].colour);
-    DrawTextAt(painter, x + g.swatchWidth + 8, y + 2 + j * rowStep, *entries[j].name, 0x000000,
-               buttonFace);
+    DrawTextAt(painter, x + g.swatchWidth + 8, y + 2 + j * rowStep, *entries[j].name, button.text,
+               button.face);
   }
 }
 

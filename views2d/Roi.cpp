@@ -70,12 +70,12 @@ std::string NameCell(const std::string& name, char separator) {
 
 }  // namespace
 
-RoiStats MeasureRoi(const GridDataSet& set, int type, int centreX, int centreY, int size) {
-  RoiStats stats;
-  if (!set.active) {
-    stats.count = -99999;
-    return stats;
-  }
+namespace {
+
+// Calls visit(value) for every valid point of the ROI, column by column.
+template <typename Visit>
+void ForEachRoiValue(const GridDataSet& set, int type, int centreX, int centreY, int size,
+                     Visit&& visit) {
   const int r = std::min(size, kMaxRoiSize);
   const float radius = static_cast<float>(r);
   const bool square = type == kRoiSquare;
@@ -84,8 +84,6 @@ RoiStats MeasureRoi(const GridDataSet& set, int type, int centreX, int centreY, 
   const long long dxLast = std::min<long long>(r, static_cast<long long>(kLastIndex) - centreX);
   const long long dyFirst = std::max<long long>(-r, 0LL - centreY);
   const long long dyLast = std::min<long long>(r, static_cast<long long>(kLastIndex) - centreY);
-  double sum = 0.0, lo = kRunningMinStart, hi = kRunningMaxStart;
-  int count = 0;
   for (long long dx = dxFirst; dx <= dxLast; ++dx) {
     // The circle's offsets in this column form one run |dy| <= reach (the distance test is
     // monotonic in |dy|), so the inner loop needs no square root.
@@ -100,13 +98,27 @@ RoiStats MeasureRoi(const GridDataSet& set, int type, int centreX, int centreY, 
     const double* column = set.values[centreX + dx];
     for (long long dy = std::max(dyFirst, -reach); dy <= std::min(dyLast, reach); ++dy) {
       const double v = column[centreY + dy];
-      if (!IsValid(v)) continue;
-      sum += v;
-      ++count;
-      if (lo > v) lo = v;
-      if (hi < v) hi = v;
+      if (IsValid(v)) visit(v);
     }
   }
+}
+
+}  // namespace
+
+RoiStats MeasureRoi(const GridDataSet& set, int type, int centreX, int centreY, int size) {
+  RoiStats stats;
+  if (!set.active) {
+    stats.count = -99999;
+    return stats;
+  }
+  double sum = 0.0, lo = kRunningMinStart, hi = kRunningMaxStart;
+  int count = 0;
+  ForEachRoiValue(set, type, centreX, centreY, size, [&](double v) {
+    sum += v;
+    ++count;
+    if (lo > v) lo = v;
+    if (hi < v) hi = v;
+  });
   stats.count = count;
   if (count > 0) {
     stats.min = lo;
@@ -114,6 +126,20 @@ RoiStats MeasureRoi(const GridDataSet& set, int type, int centreX, int centreY, 
     stats.mean = sum / count;
   }
   return stats;
+}
+
+double RoiStdDev(const GridDataSet& set, int type, int centreX, int centreY, int size) {
+  const RoiStats stats = MeasureRoi(set, type, centreX, centreY, size);
+  if (stats.count < 2) return kNoData;
+  // The second pass, about the first pass's mean, with that mean's rounding error taken out.
+  double sum = 0.0, squares = 0.0;
+  ForEachRoiValue(set, type, centreX, centreY, size, [&](double v) {
+    const double d = v - stats.mean;
+    sum += d;
+    squares += d * d;
+  });
+  const double n = stats.count;
+  return std::sqrt(std::max(0.0, (squares - sum * sum / n) / (n - 1.0)));
 }
 
 int RoiDigits(const ViewerParams& params, int roi) {

@@ -29,6 +29,10 @@ struct RoiStats {
 // Values are used as stored (no normalisation divisor).
 RoiStats MeasureRoi(const GridDataSet& set, int type, int centreX, int centreY, int size);
 
+// Sample standard deviation (n - 1) of the points MeasureRoi takes, as stored; kNoData with fewer
+// than two of them or an inactive data set.
+double RoiStdDev(const GridDataSet& set, int type, int centreX, int centreY, int size);
+
 // Decimals of the ROI figures: the record's value limited to 0..5.
 int RoiDigits(const ViewerParams& params, int roi);
 

@@ -1,6 +1,6 @@
 // Pictures of the views on the clipboard (sizes, contents against the window's own pixels, the
 // colour map's hidden overlays, the formats offered, the messages), files dropped on the window
-// and the open and paste shortcuts.
+// and the open and paste shortcuts; the command line's framed pictures equal to the copies.
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -16,6 +16,7 @@
 #include <functional>
 
 #include "WindowFixture.h"
+#include "data/SettingsFile.h"
 
 namespace orvelle::test {
 namespace {
@@ -138,6 +139,53 @@ TEST_F(WindowExport, UnknownTagDoesNothingAnd3DNeverClaimsAnEmptyCopy) {
     EXPECT_LE(copy.width(), 800);
     EXPECT_LE(copy.height(), 600);
   }
+}
+
+// orvelle-cli render --framed draws what the copy buttons copy, for the same file and settings.
+QImage RenderFramed(const char* view, const std::vector<std::string>& extra = {}) {
+  TempDir out;
+  std::vector<std::string> args = {
+      "render",         ExamplePath("volcano_pitch5.thk"), "--view", view, "--framed", "-o",
+      out.File("f.png")};
+  args.insert(args.end(), extra.begin(), extra.end());
+  const CliResult r = RunCliProcess(args);
+  EXPECT_EQ(r.status, 0) << r.err;
+  return QImage(QString::fromStdString(out.File("f.png"))).convertToFormat(QImage::Format_RGB32);
+}
+
+// With the axis ticks shown, which the colour map's copy takes along.
+TEST_F(WindowExport, FramedRenderIsTheCopyOfTheColormapAndTheContour) {
+  ViewerParams ticks = DesignedParams();
+  ticks.tickShow = 1;
+  dir.Write("setting.dat", FormatSettings(ticks));
+  TForm1& form = LoadedWindow();
+  QTest::mouseClick(form.Btn_Copy_Colormap, Qt::LeftButton);
+  const QImage colormap = ClipboardPicture();
+  EXPECT_EQ(colormap.size(), QSize(404, 314));
+  EXPECT_TRUE(RenderFramed("colormap", {"--settings", SettingsFile()}) == colormap);
+  QTest::mouseClick(form.Btn_Copy_Contour, Qt::LeftButton);
+  const QImage contour = ClipboardPicture();
+  EXPECT_EQ(contour.size(), QSize(406, 314));
+  EXPECT_TRUE(RenderFramed("contour", {"--settings", SettingsFile()}) == contour);
+}
+
+// --range gives the pictures of a window whose Max and Min were typed in, once the views were
+// drawn again (a new contour level count redraws the contour).
+TEST_F(WindowExport, RangeDrawsAsTheWindowsTypedMinAndMax) {
+  TForm1& form = LoadedWindow();
+  QTest::mouseClick(form.Btn_Copy_Colormap, Qt::LeftButton);
+  const QImage fullRange = ClipboardPicture();
+  TypeIntoLabel("Lbl_Max", QString("170.5"));
+  TypeIntoLabel("Lbl_Min", QString("120"));
+  TypeIntoLabel("Lbl_BorderCount", QString("5"));
+  messages.Clear();
+  QTest::mouseClick(form.Btn_Copy_Colormap, Qt::LeftButton);
+  const QImage colormap = ClipboardPicture();
+  QTest::mouseClick(form.Btn_Copy_Contour, Qt::LeftButton);
+  const QImage contour = ClipboardPicture();
+  EXPECT_FALSE(colormap == fullRange);
+  EXPECT_TRUE(RenderFramed("colormap", {"--range", "120,170.5"}) == colormap);
+  EXPECT_TRUE(RenderFramed("contour", {"--range=120,170.5"}) == contour);
 }
 
 class WindowDrop : public WindowTest {

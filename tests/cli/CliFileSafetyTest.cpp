@@ -1,10 +1,16 @@
 // orvelle-cli's output files on a full disk, in a directory nobody may write and with the program
 // killed half-way: a clear message and exit status 1, and an older file at the output path is
-// either kept whole or replaced whole. Inputs that are pipes or directories.
+// either kept whole or replaced whole. A read-only file another user may not write, the shell's
+// own descriptors as outputs, a system without /proc. Inputs that are pipes or directories.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -17,6 +23,32 @@ namespace {
 using test::CliResult;
 using test::ExamplePath;
 using test::RunCliProcess;
+
+std::string Quoted(const std::string& word) {
+  std::string q = "'";
+  for (char c : word) {
+    if (c == '\'') {
+      q.append("'\\''");
+    } else {
+      q.push_back(c);
+    }
+  }
+  q.push_back('\'');
+  return q;
+}
+
+// The shell command that runs orvelle-cli with `args`, as the unprivileged user 65534 when asked.
+std::string CliCommand(const std::vector<std::string>& args, bool asNobody = false) {
+  std::string command = asNobody ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+  command += Quoted(ORVELLE_CLI_PATH);
+  for (const std::string& a : args) command.append(" ").append(Quoted(a));
+  return command;
+}
+
+int RunShell(const std::string& command) {
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 struct Writer {
   const char* name;
@@ -67,6 +99,21 @@ TEST_P(CliOutputFaults, FailuresAreReportedAndNeverLeaveAPartFile) {
   }
 }
 
+TEST_P(CliOutputFaults, AFileAnotherUserMayNotWriteIsRefusedUntouched) {
+  if (std::system("command -v setpriv >/dev/null") != 0) GTEST_SKIP() << "no setpriv";
+  const Writer& w = GetParam();
+  ASSERT_EQ(chmod(dir_.Path().c_str(), 0777), 0);
+  const std::string path = dir_.Write("out", "an older file\n");
+  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  const std::string err = dir_.File("err");
+  EXPECT_EQ(RunShell(CliCommand(ArgsTo(path), true) + " 2>" + Quoted(err)), 1);
+  EXPECT_EQ(test::ReadFile(err), w.openMessage + path + "\n");
+  EXPECT_TRUE(test::ReadFile(path) == "an older file\n");
+  struct stat st {};
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0444u);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     EveryOutput, CliOutputFaults,
     testing::Values(Writer{"grid",
@@ -82,6 +129,45 @@ INSTANTIATE_TEST_SUITE_P(
                            "ROI file open error. -> ",
                            "ROI file open error. -> "}),
     [](const testing::TestParamInfo<Writer>& info) { return std::string(info.param.name); });
+
+TEST(CliOutputs, TheShellsOwnDescriptorIsWrittenThroughNotReplaced) {
+  test::TempDir dir;
+  const std::vector<std::string> args = {"grid", ExamplePath("volcano_pitch5.thk"), "-o",
+                                         "/dev/stdout"};
+  const CliResult grid = RunCliProcess({"grid", ExamplePath("volcano_pitch5.thk"), "-o", "-"});
+  ASSERT_EQ(grid.status, 0) << grid.err;
+  const std::string all = dir.Write("all.csv", "earlier line\n");
+  ASSERT_EQ(RunShell(CliCommand(args) + " >> " + Quoted(all)), 0);
+  const std::string appended = test::ReadFile(all);
+  EXPECT_TRUE(appended == "earlier line\n" + grid.out) << appended.substr(0, 40);
+
+  const std::string log = dir.File("log");
+  ASSERT_EQ(RunShell("{ " + CliCommand(args) + "; echo done; } > " + Quoted(log)), 0);
+  const std::string logged = test::ReadFile(log);
+  EXPECT_TRUE(logged == grid.out + "done\n") << logged.size() << " bytes";
+}
+
+TEST(CliOutputs, WithoutProcTheOutputIsStillWrittenWhole) {
+#ifdef ORVELLE_SANITIZED
+  GTEST_SKIP() << "the sanitizer runtime reads its options from /proc";
+#endif
+  if (RunShell("unshare --mount --propagation private true 2>/dev/null") != 0) {
+    GTEST_SKIP() << "no mount namespace for this user";
+  }
+  test::TempDir dir;
+  ASSERT_EQ(chmod(dir.Path().c_str(), 0777), 0);
+  const std::string out = dir.File("grid.csv");
+  const CliResult grid = RunCliProcess({"grid", ExamplePath("volcano_pitch5.thk"), "-o", "-"});
+  ASSERT_EQ(grid.status, 0) << grid.err;
+  // An unprivileged user may not link an unnamed file by its descriptor alone.
+  const std::string inner =
+      "mount -t tmpfs none /proc && " +
+      CliCommand({"grid", ExamplePath("volcano_pitch5.thk"), "-o", out}, true);
+  EXPECT_EQ(RunShell("unshare --mount --propagation private sh -c " + Quoted(inner)), 0);
+  EXPECT_TRUE(test::ReadFile(out) == grid.out);
+  const std::filesystem::directory_iterator entries(dir.Path());
+  EXPECT_EQ(std::distance(begin(entries), end(entries)), 1);
+}
 
 TEST(CliInputs, ProcessSubstitutionWorksAndADirectoryIsRefused) {
   const std::string file = ExamplePath("coads_atlantic_sparse.thk");

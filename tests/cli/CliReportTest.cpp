@@ -16,8 +16,10 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "support/TestSupport.h"
@@ -139,13 +141,41 @@ TEST(CliReport, GoodAndBadFilesTogether) {
   const std::string summary = ReadFile(out + "/summary.csv");
   EXPECT_EQ(summary.substr(0, summary.find('\n')),
             "file,slot,name,status,views,size,pitchX,pitchY,pointCount,min,max,mean,span,"
-            "normDivisor,roi1Min,roi1Max,roi1Mean");
-  EXPECT_NE(summary.find("\n" + bad + ",0,," + kBadMessage + ",,,,,,,,,,,,,\n" + good +
+            "normDivisor,stdDev,nonUniformityPct,cvPct,sitesCount,sitesMin,sitesMax,sitesMean,"
+            "sitesStdDev,sitesNonUniformityPct,sitesCvPct,roi1Min,roi1Max,roi1Mean,roi1StdDev");
+  EXPECT_NE(summary.find("\n" + bad + ",0,," + kBadMessage + std::string(24, ',') + "\n" + good +
                          ",0,Elevation_m,ok,colormap contour linegraph"),
             std::string::npos)
       << summary;
   EXPECT_NE(summary.find(",430,5,5,129731,94,195,"), std::string::npos) << summary;
-  EXPECT_NE(summary.find(",1,127.200,167.800,"), std::string::npos) << summary;
+  EXPECT_NE(summary.find(",127.200,167.800,"), std::string::npos) << summary;
+  // The uniformity figures are info's, each reading back to the same number.
+  const std::string infoJson = ReadFile(out + "/volcano_pitch5/info.json");
+  std::vector<std::string> row;
+  {
+    const size_t start = summary.find("\n" + good + ",0,") + 1;
+    std::istringstream fields(summary.substr(start, summary.find('\n', start) - start));
+    for (std::string f; std::getline(fields, f, ',');) row.push_back(f);
+  }
+  ASSERT_EQ(row.size(), 28u) << summary;
+  auto infoNumber = [&](const std::string& key, size_t from) {
+    const size_t at = infoJson.find("\"" + key + "\":", from) + key.size() + 3;
+    return std::stod(infoJson.substr(at, infoJson.find_first_of(",}", at) - at));
+  };
+  const size_t sites = infoJson.find("\"sites\":");
+  const std::pair<int, double> expected[] = {{14, infoNumber("stdDev", 0)},
+                                             {15, infoNumber("nonUniformityPct", 0)},
+                                             {16, infoNumber("cvPct", 0)},
+                                             {17, 87 * 61},
+                                             {18, infoNumber("min", sites)},
+                                             {19, infoNumber("max", sites)},
+                                             {20, infoNumber("mean", sites)},
+                                             {21, infoNumber("stdDev", sites)},
+                                             {22, infoNumber("nonUniformityPct", sites)},
+                                             {23, infoNumber("cvPct", sites)}};
+  for (const auto& [column, value] : expected) EXPECT_EQ(std::stod(row[column]), value) << column;
+  EXPECT_EQ(row[27].size() - row[27].find('.'), 4u) << row[27];  // the table's three decimals
+  EXPECT_GT(std::stod(row[27]), 0.0);
   EXPECT_FALSE(fs::exists(out + "/bad"));  // nothing to keep for a failed file
 
   // Every output is what the single commands write for the same file.
@@ -202,7 +232,11 @@ TEST(CliReport, SameSummaryWhateverTheJobCount) {
   EXPECT_NE(summaries[0].find("\n" + a + ",0,\"say \"\"hi\"\" \xE8\x86\x9C\xE5\x8E\x9A\",ok,"),
             std::string::npos)
       << summaries[0];
-  EXPECT_NE(summaries[0].find(",1,1,1,4,1.5,2.5,2,1,1\n"), std::string::npos) << summaries[0];
+  // 1.5 twice and 2.5 twice: spread sqrt(1 / 3), 1 / (2 x 2), half the spread; no fill
+  EXPECT_NE(summaries[0].find(",1,1,1,4,1.5,2.5,2,1,1,0.5773502691896257,25,28.867513459481287,4,"
+                              "1.5,2.5,2,0.5773502691896257,25,28.867513459481287\n"),
+            std::string::npos)
+      << summaries[0];
   EXPECT_NE(summaries[0].find("\n" + a2 + ",,,X coord"), std::string::npos);
   EXPECT_NE(summaries[0].find(",2,SLP_Jan_mb,ok,"), std::string::npos);
 }
@@ -282,10 +316,7 @@ TEST(CliReport, WatchReportsAFileWrittenInPiecesOnceComplete) {
   EXPECT_NE(summary.find(",430,5,5,129731,"), std::string::npos) << summary;
   EXPECT_EQ(ReadFile(dir.File("err")),
             "report: 1 " + dir.File("in/part.thk") + " ok\nreport: stopped after 1 file(s)\n");
-  const std::string pages = PdfInfo(out + "/report.pdf", "Pages:");
-  if (!pages.empty()) {
-    EXPECT_EQ(pages, "2");
-  }
+  EXPECT_EQ(PdfInfo(out + "/report.pdf", "Pages:"), "2");  // a PDF without pages fails too
 }
 
 TEST(CliReport, ResumeFinishesAStoppedRunAsOneRunWould) {
@@ -337,9 +368,10 @@ TEST(CliReport, AViewLeftOutIsToldInTheSummaryAndOnItsPage) {
   test::TempDir dir;
   const std::string out = dir.File("out");
   const std::string good = ExamplePath("volcano_pitch5.thk");
-  // Without a display there is no OpenGL.
-  const CliResult r =
-      RunCliProcess({"report", good, "-o", out}, "", {"QT_QPA_PLATFORM=offscreen", "DISPLAY="});
+  // Without a display and without Mesa's EGL there is no OpenGL.
+  const CliResult r = RunCliProcess({"report", good, "-o", out}, "",
+                                    {"QT_QPA_PLATFORM=offscreen", "DISPLAY=", "WAYLAND_DISPLAY=",
+                                     "__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(ReadFile(out + "/summary.csv")
                 .find("\n" + good + ",0,Elevation_m,ok,colormap contour linegraph,430,"),
@@ -479,6 +511,7 @@ TEST(CliReport, UsageErrors) {
        {std::vector<std::string>{"report", "a.thk"},
         {"report", "-o", "d"},
         {"report", "a.thk", "-o", "d", "--type", "1", "--all-types"},
+        {"report", "a.thk", "-o", "d", "--range", "1,2", "--all-types"},
         {"report", "a.thk", "-o", "d", "--jobs", "0"},
         {"report", "a.thk", "-o", "d", "--page", "a5"},
         {"report", "a.thk", "-o", "d", "--view", "3d"},

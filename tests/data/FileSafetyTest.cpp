@@ -85,6 +85,32 @@ TEST(WholeFileWrites, DevicesAreWrittenInPlaceNotReplaced) {
   EXPECT_TRUE(std::filesystem::is_symlink(link));
 }
 
+TEST(WholeFileWrites, NewFilesFollowTheUmaskAndReplacedFilesKeepModeAndOwner) {
+  TempDir dir;
+  const std::string fresh = dir.File("new.csv");
+  const mode_t saved = umask(077);
+  EXPECT_TRUE(WriteFileAtomically(fresh, "new"));
+  umask(saved);
+  struct stat st {};
+  ASSERT_EQ(stat(fresh.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+
+  // Only a privileged writer can give a file back to another owner.
+  const bool privileged = geteuid() == 0;
+  const std::string old = dir.Write("old.csv", "old");
+  ASSERT_EQ(chmod(old.c_str(), 0640), 0);
+  if (privileged) {
+    ASSERT_EQ(chown(old.c_str(), 65534, 65534), 0);
+  }
+  EXPECT_TRUE(WriteFileAtomically(old, "new"));
+  ASSERT_EQ(stat(old.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  if (privileged) {
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_gid, 65534u);
+  }
+}
+
 TEST(WholeFileWrites, AWriteKilledHalfWayLeavesNoTemporaryBehind) {
   TempDir dir;
   const std::string path = dir.Write("big.csv", "old");

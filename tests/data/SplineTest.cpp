@@ -105,6 +105,20 @@ TEST_F(SplineTest, PassesThroughEveryLatticePointForAnyPitchAndOrder) {
   }
 }
 
+TEST_F(SplineTest, ClearsValuesLeftBeyondTheLastRowReadOnEitherPath) {
+  for (const bool separable : {false, true}) {
+    SCOPED_TRACE(separable);
+    ResetDataSets(sets.get(), 1);
+    GridDataSet& d = separable ? Lattice(40, 5, 3, 10, Bumpy) : Lattice(7, 6, 9, 4, Bumpy);
+    d.values[d.maxX + 5][3] = 7.0;  // left from an earlier use of the slot
+    d.values[kGridDim - 1][kGridDim - 1] = 8.0;
+    ASSERT_EQ(SplineInterpolate(d, 3), 1);
+    EXPECT_EQ(d.values[d.maxX + 5][3], kNoData);
+    EXPECT_EQ(d.values[kGridDim - 1][kGridDim - 1], kNoData);
+    EXPECT_EQ(d.mean, ComputeMean(d));
+  }
+}
+
 TEST_F(SplineTest, GivesExactlyTheResultsOfTheStepByStepProcedure) {
   struct Case {
     int nx, ny, px, py, order;

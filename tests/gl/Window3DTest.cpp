@@ -2,7 +2,7 @@
 // loaded example drawn as a surface, drags on the panel moving the read-outs and the picture,
 // the option controls redrawing (and not while settings are applied), the one-shot timer after
 // a repaint, colour picks reaching the renderer, the copy's size rule, and coarse frames during
-// a drag of the full grid with the exact picture after it.
+// a drag of the full grid with the exact picture after it; the command's --range surface.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -359,6 +359,25 @@ TEST_F(Window3DTest, TheCopyButtonPutsThePanelPictureOnTheClipboard) {
   ASSERT_EQ(clipboard.size(), QSize(377, 205));
   EXPECT_EQ(clipboard.convertToFormat(QImage::Format_RGB32), Frame());
   EXPECT_FALSE(HasCopyTarget());
+}
+
+// orvelle-cli render --view 3d --range draws the surface of a window whose Min and Max were set.
+TEST_F(Window3DTest, TheCommandsRangeDrawsTheSurfaceOfTheWindowsMinAndMax) {
+  OpenVolcano();
+  const QImage fullRange = window->Copy3DView();
+  GridDataSet& set = window->DataSets()[0];
+  ASSERT_TRUE(window->SetRangeMax(set, 170.5));
+  ASSERT_TRUE(window->SetRangeMin(set, 120));
+  const QImage ranged = window->Copy3DView();
+  EXPECT_NE(ranged, fullRange);
+  TempDir out;
+  const CliResult r = RunCliProcess({"render", ExamplePath("volcano_pitch5.thk"), "--view", "3d",
+                                     "--range", "120,170.5", "-o", out.File("3d.png")},
+                                    "", {"ASAN_OPTIONS=detect_leaks=0"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(
+      QImage(QString::fromStdString(out.File("3d.png"))).convertToFormat(QImage::Format_RGB32),
+      ranged);
 }
 
 // Pictures for a reviewer, written only when ORVELLE_SCREENSHOT_DIR names a directory: the

@@ -447,6 +447,9 @@ TEST_F(WindowSoak, RandomActionsKeepTheWindowConsistent) {
                "window soak: %ld actions done, seed %u; %ld with data shown, %ld ROI label checks, "
                "%zu messages\n",
                actions_, seed_, withData_, roiChecks_, messages_.Messages().size());
+  // A session that never had data, or never compared an ROI, has checked nothing worth a pass.
+  EXPECT_GT(withData_, 0) << "seed " << seed_ << ": no data was ever shown";
+  EXPECT_GT(roiChecks_, 0) << "seed " << seed_ << ": the ROI labels were never checked";
 }
 
 }  // namespace

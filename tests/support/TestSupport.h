@@ -52,7 +52,8 @@ struct CliResult {
 };
 
 // Runs orvelle-cli with the arguments (each passed as one word), optional text on stdin, and
-// extra environment assignments such as "LC_ALL=de_DE.UTF-8". A `fileSizeLimit` above 0 caps
+// extra environment assignments such as "LC_ALL=de_DE.UTF-8" (a bare name such as "DISPLAY"
+// removes that variable). A `fileSizeLimit` above 0 caps
 // every file the process writes at that many bytes, so a write past it fails as on a full disk
 // (its stdout and stderr files included: keep the limit above the expected message).
 CliResult RunCliProcess(const std::vector<std::string>& args, const std::string& stdinText = "",

@@ -182,6 +182,29 @@ TEST_F(LineGraphTest, TheLegendTakesTheDesktopButtonColour) {
   EXPECT_EQ(Pixel(200 + 16 + 8 + 1, 40 + 2 + 1), 0xFF30A050u);  // behind the first name
 }
 
+TEST_F(LineGraphTest, OnADarkDesktopTheLegendIsWrittenInTheButtonTextColour) {
+  const QPalette desktop = QGuiApplication::palette();
+  QPalette dark = desktop;
+  dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+  dark.setColor(QPalette::ButtonText, QColor(0xE0, 0xE0, 0xC0));
+  QGuiApplication::setPalette(dark);
+  SetSeriesNames(0, "X=150", "Y=150");
+  SetLegendOn(true);
+  SetLegendPosition(200, 40);
+  RefreshLineGraph(Set());
+  QGuiApplication::setPalette(desktop);
+  EXPECT_EQ(Pixel(204, 44), 0xFFE0E0C0u);  // swatch outline
+  int text = 0, black = 0;
+  for (int y = 41; y < 40 + 4 + 2 * (LineGraph().swatchHeight + 4); ++y) {
+    for (int x = 201; x < 200 + MeasureLegend(false); ++x) {
+      text += Pixel(x, y) == 0xFFE0E0C0u;
+      black += Pixel(x, y) == 0xFF000000u;
+    }
+  }
+  EXPECT_GT(text, 40);
+  EXPECT_EQ(black, 0);
+}
+
 TEST_F(LineGraphTest, ZoomIsTheSameInEitherDirection) {
   RefreshLineGraph(Set());
   Drag({100, 50}, {250, 150});

@@ -2,6 +2,7 @@
 // label layout beside the outline, and the exported table in both separators with its file.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -75,6 +76,15 @@ TEST_F(RoiTest, CircleAndSquareTakeTheirOffsets) {
   sets_[2].active = 0;
   EXPECT_EQ(MeasureRoi(sets_[2], kRoiCircle, 10, 10, 5).count, -99999);
   EXPECT_EQ(MeasureRoi(sum, kRoiSquare, 150, 150, 1000000).count, 301 * 301);
+}
+
+TEST_F(RoiTest, SpreadOverTheSamePoints) {
+  // x + y over the 3 x 3 square: deviations -2..2 with squares summing to 12, over 8.
+  EXPECT_DOUBLE_EQ(RoiStdDev(sets_[0], kRoiSquare, 100, 100, 1), std::sqrt(1.5));
+  EXPECT_EQ(RoiStdDev(sets_[1], kRoiSquare, 10, 10, 1), 0.0);  // the hole is skipped
+  EXPECT_EQ(RoiStdDev(sets_[0], kRoiCircle, 100, 100, 0), kNoData);
+  sets_[2].active = 0;
+  EXPECT_EQ(RoiStdDev(sets_[2], kRoiCircle, 10, 10, 5), kNoData);
 }
 
 TEST_F(RoiTest, LabelsSitBesideTheOutlineAndInsideTheImage) {
