@@ -566,20 +566,23 @@ class ReportRun {
     return true;
   }
 
-  void TakeFindings(size_t index) {
+  // The findings the worker wrote for the file; without them the file failed, or with
+  // `mayLack` stays unfinished. True when taken.
+  bool TakeFindings(size_t index, bool mayLack = false) {
     ReportEntry& e = entries_[index];
     const fs::path folder = fs::path(options_.outDir) / e.stem;
     std::string text, file, note;
     std::vector<ReportRow> rows;
     if (!ReadFile((folder / kFindingsName).string(), text) ||
-        !DecodeFindings(text, file, rows, note)) {
-      Fail(index, "The report of this file stopped before it was complete.");
-      return;
+        !DecodeFindings(text, file, rows, note) || file != e.file) {
+      if (!mayLack) Fail(index, "The report of this file stopped before it was complete.");
+      return false;
     }
     e.rows = std::move(rows);
     e.note = note;
     e.pages = (folder / kPagesName).string();
     Finished(index);
+    return true;
   }
 
   void Fail(size_t index, const std::string& message) {
@@ -743,9 +746,15 @@ class ReportRun {
   }
 
   // Stops the workers and waits for them, so that none is left writing after the command ended.
+  // A file whose findings were written before its worker stopped counts as finished.
   void StopWorkers() {
-    for (const Worker& w : workers_) ::kill(w.pid, SIGTERM);
+    std::vector<size_t> inFlight;
+    for (const Worker& w : workers_) {
+      ::kill(w.pid, SIGTERM);
+      if (w.entry) inFlight.push_back(*w.entry);
+    }
     EndWorkers();
+    for (const size_t index : inFlight) TakeFindings(index, true);
   }
 
   struct Watched {
