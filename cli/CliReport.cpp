@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -49,6 +50,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr auto kPollInterval = std::chrono::milliseconds(20);
 constexpr double kScanInterval = 0.25;  // seconds between looks into a watched folder
+constexpr int kWriterNice = 10;         // the priority of a rewrite drawn while files arrive
 
 volatile std::sig_atomic_t stopSignal = 0;
 
@@ -294,10 +296,10 @@ class ReportRun {
         if (finished) retryWrite_ = true;
         TakeWritten(false);
         // While files keep coming, a rewrite at most every few seconds (and never busy more than
-        // a quarter of the time), drawn beside the workers, so a long watch stays linear; at
+        // an eighth of the time), drawn beside the workers, so a long watch stays linear; at
         // once when all is quiet.
         const double since = Seconds(Clock::now() - lastWrite_);
-        const bool due = since >= std::max(rewriteInterval_, 4 * lastWriteCost_);
+        const bool due = since >= std::max(rewriteInterval_, 8 * lastWriteCost_);
         if (!writing_.valid() && dirty_ && retryWrite_ && (due || (idle && Settled()))) {
           StartWrite();
         }
@@ -309,7 +311,6 @@ class ReportRun {
       progress_.Tick();
     }
     const int stopped = stopSignal;
-    TakeWritten(true);
     if (stopped != 0) {
       StopWorkers();
       MarkNotRun();
@@ -623,20 +624,23 @@ class ReportRun {
     return true;
   }
 
-  void TakeFindings(size_t index) {
+  // The findings the worker wrote for the file; without them the file failed, or with
+  // `mayLack` stays unfinished. True when taken.
+  bool TakeFindings(size_t index, bool mayLack = false) {
     ReportEntry& e = entries_[index];
     const fs::path folder = fs::path(options_.outDir) / e.stem;
     std::string text, file, note;
     std::vector<ReportRow> rows;
     if (!ReadFile((folder / kFindingsName).string(), text) ||
-        !DecodeFindings(text, file, rows, note)) {
-      Fail(index, "The report of this file stopped before it was complete.");
-      return;
+        !DecodeFindings(text, file, rows, note) || file != e.file) {
+      if (!mayLack) Fail(index, "The report of this file stopped before it was complete.");
+      return false;
     }
     e.rows = std::move(rows);
     e.note = note;
     e.pages = (folder / kPagesName).string();
     Finished(index);
+    return true;
   }
 
   void Fail(size_t index, const std::string& message) {
@@ -761,6 +765,8 @@ class ReportRun {
     lastWrite_ = Clock::now();
     dirty_ = false;
     writing_ = std::async(std::launch::async, [entries = entries_, &options = options_] {
+      // The workers come first: the rewrite takes what time they leave.
+      ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kWriterNice);
       return WriteBoth(entries, options);
     });
   }
@@ -798,9 +804,15 @@ class ReportRun {
   }
 
   // Stops the workers and waits for them, so that none is left writing after the command ended.
+  // A file whose findings were written before its worker stopped counts as finished.
   void StopWorkers() {
-    for (const Worker& w : workers_) ::kill(w.pid, SIGTERM);
+    std::vector<size_t> inFlight;
+    for (const Worker& w : workers_) {
+      ::kill(w.pid, SIGTERM);
+      if (w.entry) inFlight.push_back(*w.entry);
+    }
     EndWorkers();
+    for (const size_t index : inFlight) TakeFindings(index, true);
   }
 
   struct Watched {

@@ -31,8 +31,8 @@ struct ReportOptions {
   int shard = 0;
   int shards = 0;
   bool merge = false;  // --merge: `files` are shard folders to join into outDir
-  // The options that shape every file's results, as given: handed on to the workers and listed
-  // on the report's first page.
+  // The options that shape every file's results, as given: handed on to the workers, listed on
+  // the report's first page and recorded in the output folder (--resume compares them).
   std::vector<std::string> passOn;
 };
 
@@ -41,10 +41,10 @@ struct ReportOptions {
 bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& options, bool& help,
                         std::string& error);
 
-// The report command (arguments after "report"). Returns 0 when every file succeeded, 1 when
-// any failed, 2 on a usage error (or --resume into a folder made with other options), 128 + the
-// signal after SIGINT, SIGTERM or SIGHUP (summary.csv and report.pdf then cover the finished
-// files and mark the others "not run").
+// The report command (arguments after "report"). Returns 0 when every file was read (a view
+// that could not be drawn is told, not a failure), 1 when any failed, 2 on a usage error (or
+// --resume into a folder made with other options), 128 + the signal after SIGINT, SIGTERM or SIGHUP
+// (summary.csv and report.pdf then cover the finished files and mark the others "not run").
 int RunReport(const std::vector<std::string>& args);
 
 // Joins the shard folders options.files into options.outDir as one run over the whole list

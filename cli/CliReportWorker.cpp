@@ -16,7 +16,9 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <mutex>
 #include <sstream>
+#include <thread>
 
 #include "cli/Cli.h"
 #include "cli/CliPicture.h"
@@ -44,19 +46,45 @@ std::string ReadBytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Ctrl+C or a kill between the temporary file and its rename would leave the temporary file
-// behind, so the two stop signals wait until the write is over.
+// Held while a file is written: a stop signal waits for it, as one between the temporary file
+// and its rename would leave the temporary behind.
+std::mutex writing;
+
 bool WriteWhole(const std::string& path, const std::string& bytes) {
-  sigset_t stops, previous;
-  sigemptyset(&stops);
-  sigaddset(&stops, SIGINT);
-  sigaddset(&stops, SIGTERM);
-  sigaddset(&stops, SIGHUP);
-  ::sigprocmask(SIG_BLOCK, &stops, &previous);
-  const bool ok = WriteFileAtomically(path, bytes);
-  ::sigprocmask(SIG_SETMASK, &previous, nullptr);
+  bool ok;
+  {
+    const std::lock_guard<std::mutex> hold(writing);
+    ok = WriteFileAtomically(path, bytes);
+  }
   if (!ok) ShowMessage("File write error. -> " + path);
   return ok;
+}
+
+sigset_t StopSignals() {
+  sigset_t stops;
+  sigemptyset(&stops);
+  for (const int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, s);
+  return stops;
+}
+
+// Qt and the OpenGL driver start threads of their own, and a signal sent to the process may
+// reach any thread that does not block it. So every thread blocks the stop signals, and one
+// waits for them: it ends the process by the signal's own action once no write is under way.
+void HandleStopSignals() {
+  const sigset_t stops = StopSignals();
+  ::pthread_sigmask(SIG_BLOCK, &stops, nullptr);
+  std::thread([stops] {
+    int signal = 0;
+    while (::sigwait(&stops, &signal) != 0) {
+    }
+    writing.lock();
+    ::signal(signal, SIG_DFL);
+    sigset_t one;
+    sigemptyset(&one);
+    sigaddset(&one, signal);
+    ::pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+    ::raise(signal);
+  }).detach();
 }
 
 std::string Number(double v) {
@@ -228,7 +256,7 @@ bool DrawViews(Job& job, const ViewerParams& params, GridDataSet* sets, int coun
       o.type = type;
       o.view = kViews[v].view;
       const std::string name = std::string(kViews[v].name) + "-" + std::to_string(type) + ".png";
-      o.output = page ? pages + "/" + name : scratch;
+      o.output = scratch;
       if (page) {
         const QSize size = PrintSize(sizes, v);
         o.width = size.width();
@@ -248,8 +276,7 @@ bool DrawViews(Job& job, const ViewerParams& params, GridDataSet* sets, int coun
         row.status = job.MessageSince(mark, "The view could not be drawn.");
         return false;
       }
-      if (page) continue;
-      const std::string path = job.subdir + "/" + name;
+      const std::string path = (page ? pages : job.subdir) + "/" + name;
       const bool written = WriteWhole(path, ReadBytes(scratch));
       std::remove(scratch.c_str());
       if (!written) {
@@ -333,6 +360,7 @@ int RunReportWorker(const std::vector<std::string>& args) {
   if (args.empty()) return 2;
   // A coordinator that was killed outright takes its workers with it.
   const pid_t coordinator = ::getppid();
+  HandleStopSignals();
   ::prctl(PR_SET_PDEATHSIG, SIGTERM);
   if (::getppid() != coordinator) return 1;
 
