@@ -6,6 +6,7 @@
 
 #include <QSize>
 #include <array>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +27,10 @@ struct ReportOptions {
   double settleSeconds = 1.0;
   double timeoutSeconds = 300.0;  // a worker busy longer with one file is killed
   bool resume = false;            // skip the files whose outputs in outDir are complete
+  // --common-range: every file's maps in one colour range per data type, the lowest minimum
+  // and highest maximum of the run's conditioned data, found before any picture is drawn.
+  bool commonRange = false;
+  std::map<int, std::pair<double, double>> runRanges;  // data type -> that range
   // The options that shape every file's results, as given: handed on to the workers and listed
   // on the report's first page.
   std::vector<std::string> passOn;

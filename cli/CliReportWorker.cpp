@@ -222,13 +222,18 @@ bool DrawViews(Job& job, const ViewerParams& params, GridDataSet* sets, int coun
     const bool surface = v == 3;
     if (surface && !openGl) continue;
     bool drawn = true;
+    // The maps go onto the page framed as they are written (colour bar and value labels
+    // included), so one drawing serves both.
+    const bool framed = v < 2;
     for (const bool page : {false, true}) {
       CliOptions o = job.options.cli;
       o.file = job.file;
       o.type = type;
       o.view = kViews[v].view;
+      o.framed = framed;
       const std::string name = std::string(kViews[v].name) + "-" + std::to_string(type) + ".png";
       o.output = page ? pages + "/" + name : scratch;
+      if (page && framed) break;
       if (page) {
         const QSize size = PrintSize(sizes, v);
         o.width = size.width();
@@ -250,7 +255,9 @@ bool DrawViews(Job& job, const ViewerParams& params, GridDataSet* sets, int coun
       }
       if (page) continue;
       const std::string path = job.subdir + "/" + name;
-      const bool written = WriteWhole(path, ReadBytes(scratch));
+      const std::string bytes = ReadBytes(scratch);
+      const bool written =
+          WriteWhole(path, bytes) && (!framed || WriteWhole(pages + "/" + name, bytes));
       std::remove(scratch.c_str());
       if (!written) {
         row.status = job.MessageSince(mark, "File write error. -> " + path);
