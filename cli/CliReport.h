@@ -31,6 +31,8 @@ struct ReportOptions {
   // and highest maximum of the run's conditioned data, found before any picture is drawn.
   bool commonRange = false;
   std::map<int, std::pair<double, double>> runRanges;  // data type -> that range
+  // Words for the workers alone (the run's ranges), beside passOn.
+  std::vector<std::string> workerArgs;
   // The options that shape every file's results, as given: handed on to the workers and listed
   // on the report's first page.
   std::vector<std::string> passOn;
@@ -40,6 +42,17 @@ struct ReportOptions {
 // is set when --help or -h is given. jobs defaults to the number of processors.
 bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& options, bool& help,
                         std::string& error);
+
+// The worker option that hands on one data type's run range: "TYPE,MIN,MAX", the numbers in
+// their shortest exact text. The decoder adds it to `ranges`; false when malformed.
+inline constexpr const char* kRunRangeOption = "--run-range";
+std::string EncodeRunRange(int type, std::pair<double, double> range);
+bool DecodeRunRange(const std::string& text, std::map<int, std::pair<double, double>>& ranges);
+
+// --common-range: reads and conditions every input file as the workers will (types as --type or
+// --all-types choose), and sets options.runRanges and the worker words that pass them on. Files
+// that cannot be read are left out (their workers report them). Needs no GUI application.
+void FindRunRanges(ReportOptions& options);
 
 // The report command (arguments after "report"). Returns 0 when every file succeeded, 1 when
 // any failed, 2 on a usage error (or --resume into a folder made with other options), 128 + the

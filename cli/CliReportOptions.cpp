@@ -55,8 +55,8 @@ bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& o, 
       arg = arg.substr(0, eq);
       inlineValue = true;
     }
-    const bool flag =
-        arg == "--all-types" || arg == "--quiet" || arg == "--no-fill" || arg == "--resume";
+    const bool flag = arg == "--all-types" || arg == "--quiet" || arg == "--no-fill" ||
+                      arg == "--resume" || arg == "--common-range";
     if (flag) {
       if (inlineValue) return error = arg + " takes no value", false;
       if (arg == "--all-types") {
@@ -66,13 +66,17 @@ bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& o, 
         o.quiet = true;
       } else if (arg == "--resume") {
         o.resume = true;
+      } else if (arg == "--common-range") {
+        o.commonRange = true;
+        o.passOn.push_back(arg);
       } else {
         o.passOn.push_back(arg);
       }
       continue;
     }
     const bool own = arg == "-o" || arg == "--output" || arg == "--jobs" || arg == "--page" ||
-                     arg == "--watch" || arg == "--settle" || arg == "--timeout";
+                     arg == "--watch" || arg == "--settle" || arg == "--timeout" ||
+                     arg == kRunRangeOption;
     if (!own && !TakesValue(arg)) {
       if (arg == "--view" || arg == "--size")
         return error = arg + " is not an option of report", false;
@@ -109,6 +113,8 @@ bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& o, 
       if (value.empty() || r.ec != std::errc() || r.ptr != end || !(s >= 0 && s <= 3600))
         return error = bad + " (0..3600 seconds)", false;
       o.settleSeconds = s;
+    } else if (arg == kRunRangeOption) {
+      if (!DecodeRunRange(value, o.runRanges)) return error = bad, false;
     } else if (arg == "--timeout") {
       double s = 0;
       const char* end = value.data() + value.size();
@@ -126,7 +132,7 @@ bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& o, 
   // The shared options are checked, and read, by the parser of the other commands.
   std::vector<std::string> shared = {"info", "report"};
   for (size_t i = 0; i < o.passOn.size(); ++i) {
-    if (o.passOn[i] == "--all-types") continue;
+    if (o.passOn[i] == "--all-types" || o.passOn[i] == "--common-range") continue;
     if (o.passOn[i] == "--page") {
       ++i;
       continue;
@@ -140,6 +146,10 @@ bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& o, 
   if (typeGiven && o.allTypes) return error = "--type and --all-types exclude each other", false;
   if (o.cli.range && o.allTypes)
     return error = "--range and --all-types exclude each other (types differ in units)", false;
+  if (o.cli.range && o.commonRange)
+    return error = "--range and --common-range exclude each other", false;
+  if (o.commonRange && o.watchDir)
+    return error = "--common-range needs the whole run at the start, not --watch", false;
   if (!outGiven) return error = "report needs -o DIR", false;
   if (o.watchDir && !o.files.empty())
     return error = "report --watch takes a folder, not FILE arguments", false;

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include <functional>
 #include <iterator>
 #include <sstream>
+#include <tuple>
 
 #include "cli/Cli.h"
 #include "cli/CliPicture.h"
@@ -283,6 +285,8 @@ void ReportFile(Job& job) {
   auto sets = MakeDataSets();
   CliOptions loadOptions = options;
   loadOptions.file = job.file;
+  // The colour range is set once the data's own figures are taken.
+  loadOptions.range.reset();
   int count = -1;
   ResetDrawingModules(*job.surface);
   if (PrepareParams(options, params)) count = LoadThkFile(job.file, sets.get());
@@ -303,6 +307,19 @@ void ReportFile(Job& job) {
                      " does not exist: the data hold " + std::to_string(count) +
                      " type(s), numbered from 0.";
     return Finish(job, rows, "");
+  }
+
+  // The figures stay the data's own; the views and info.json show the colour range in use.
+  std::array<std::pair<double, double>, kMaxDataSets> own;
+  for (int t = 0; t < count; ++t) {
+    own[static_cast<size_t>(t)] = {sets[t].rangeMin, sets[t].rangeMax};
+    GridDataSet& s = sets[t];
+    const auto run = job.options.runRanges.find(t);
+    if (options.range && t == options.type && s.active) {
+      std::tie(s.rangeMin, s.rangeMax) = *options.range;
+    } else if (run != job.options.runRanges.end() && s.active) {
+      std::tie(s.rangeMin, s.rangeMax) = run->second;
+    }
   }
 
   std::string info;
@@ -326,6 +343,8 @@ void ReportFile(Job& job) {
     row.name = sets[t].name;
     row.status = fileStatus;
     FillFigures(row, sets[t]);
+    row.figures[4] = Number(own[static_cast<size_t>(t)].first);
+    row.figures[5] = Number(own[static_cast<size_t>(t)].second);
     if (row.Ok() && DrawViews(job, params, sets.get(), count, t, openGl, note, row) && roi) {
       WriteRoiTable(job, params, sets.get(), t, row);
     }
