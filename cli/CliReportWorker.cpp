@@ -237,6 +237,7 @@ bool DrawViews(Job& job, const ViewerParams& params, GridDataSet* sets, int coun
       o.output = page ? pages + "/" + name : scratch;
       if (page && framed) break;
       if (page) {
+        o.storedPng = true;
         const QSize size = PrintSize(sizes, v);
         o.width = size.width();
         o.height = size.height();
