@@ -17,8 +17,11 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "cli/Cli.h"
 #include "cli/CliPicture.h"
@@ -46,19 +49,43 @@ std::string ReadBytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Ctrl+C or a kill between the temporary file and its rename would leave the temporary file
-// behind, so the two stop signals wait until the write is over.
+// Ctrl+C or a kill between a temporary file and its rename would leave the temporary file
+// behind, so the stop signals wait until a write is over.
+class StopSignalsHeld {
+ public:
+  StopSignalsHeld() {
+    sigset_t stops;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGINT);
+    sigaddset(&stops, SIGTERM);
+    sigaddset(&stops, SIGHUP);
+    ::sigprocmask(SIG_BLOCK, &stops, &previous_);
+  }
+  ~StopSignalsHeld() { ::sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+
+ private:
+  sigset_t previous_;
+};
+
 bool WriteWhole(const std::string& path, const std::string& bytes) {
-  sigset_t stops, previous;
-  sigemptyset(&stops);
-  sigaddset(&stops, SIGINT);
-  sigaddset(&stops, SIGTERM);
-  sigaddset(&stops, SIGHUP);
-  ::sigprocmask(SIG_BLOCK, &stops, &previous);
+  const StopSignalsHeld held;
   const bool ok = WriteFileAtomically(path, bytes);
-  ::sigprocmask(SIG_SETMASK, &previous, nullptr);
   if (!ok) ShowMessage("File write error. -> " + path);
   return ok;
+}
+
+// A file's outputs go to disk together at its end: one flush for all of them costs about what
+// one file's flush costs, where a flush each took most of a file's time.
+using Outputs = std::vector<std::pair<std::string, std::string>>;
+
+// Writes the outputs; the message of the first that failed, or nothing.
+std::optional<std::string> WriteOutputs(const Outputs& outputs) {
+  const StopSignalsHeld held;
+  size_t failed = 0;
+  WriteFailure failure = WriteFailure::None;
+  if (WriteFilesAtomically(outputs, failed, failure)) return std::nullopt;
+  return (failure == WriteFailure::Open ? "File open error. -> " : "File write error. -> ") +
+         outputs[failed].first;
 }
 
 std::string Number(double v) {
@@ -95,6 +122,7 @@ struct Job {
   ReportOptions options;
   OffscreenSurfaceRenderer* surface = nullptr;
   std::vector<std::string> messages;
+  Outputs outputs;  // written at the file's end
 
   // The program's message since `mark`, or `fallback` when none was shown.
   std::string MessageSince(size_t mark, const std::string& fallback) const {
@@ -171,11 +199,7 @@ bool WriteRoiTable(Job& job, const ViewerParams& base, const GridDataSet* sets, 
   }
   std::string crlf;
   for (const char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  const std::string path = job.subdir + "/roi-" + std::to_string(type) + ".csv";
-  if (!WriteWhole(path, crlf)) {
-    row.status = job.MessageSince(mark, "File write error. -> " + path);
-    return false;
-  }
+  job.outputs.emplace_back(job.subdir + "/roi-" + std::to_string(type) + ".csv", crlf);
   const GridDataSet& set = sets[type];
   const double divisor = set.normDivisor == 0.0 ? 1.0 : set.normDivisor;
   for (int k = 0; k < 2; ++k) {
@@ -234,7 +258,7 @@ bool DrawViews(Job& job, const ViewerParams& params, GridDataSet* sets, int coun
       o.view = kViews[v].view;
       o.framed = framed;
       const std::string name = std::string(kViews[v].name) + "-" + std::to_string(type) + ".png";
-      o.output = page ? pages + "/" + name : scratch;
+      o.output = "-";
       if (page && framed) break;
       if (page) {
         o.storedPng = true;
@@ -245,7 +269,13 @@ bool DrawViews(Job& job, const ViewerParams& params, GridDataSet* sets, int coun
       ViewerParams p = params;
       const size_t mark = job.messages.size();
       ResetDrawingModules(*job.surface);
-      const int status = kViews[v].run(CliContext{o, p, sets, count, job.surface});
+      std::string bytes;
+      const int status = CaptureStandardOutput(
+          scratch,
+          [&] {
+            return kViews[v].run(CliContext{o, p, sets, count, job.surface});
+          },
+          bytes);
       if (status != 0 && surface) {
         openGl = false;
         note = "3D view left out: " + job.MessageSince(mark, "it could not be drawn here.");
@@ -256,24 +286,27 @@ bool DrawViews(Job& job, const ViewerParams& params, GridDataSet* sets, int coun
         row.status = job.MessageSince(mark, "The view could not be drawn.");
         return false;
       }
-      if (page) continue;
-      const std::string path = job.subdir + "/" + name;
-      const std::string bytes = ReadBytes(scratch);
-      const bool written =
-          WriteWhole(path, bytes) && (!framed || WriteWhole(pages + "/" + name, bytes));
-      std::remove(scratch.c_str());
-      if (!written) {
-        row.status = job.MessageSince(mark, "File write error. -> " + path);
-        return false;
-      }
+      if (page || framed) job.outputs.emplace_back(pages + "/" + name, bytes);
+      if (!page) job.outputs.emplace_back(job.subdir + "/" + name, std::move(bytes));
     }
     if (drawn) row.views.push_back(kViews[v].name);
   }
   return true;
 }
 
-void Finish(const Job& job, const std::vector<ReportRow>& rows, const std::string& note) {
-  WriteWhole(job.subdir + "/" + kFindingsName, EncodeFindings(job.file, rows, note));
+// Writes the file's outputs and, renamed last, its findings, which tell that the outputs are
+// complete. When an output fails, the findings say so instead.
+void Finish(Job& job, std::vector<ReportRow> rows, const std::string& note) {
+  const std::string findings = job.subdir + "/" + kFindingsName;
+  job.outputs.emplace_back(findings, EncodeFindings(job.file, rows, note));
+  const auto failure = WriteOutputs(job.outputs);
+  job.outputs.clear();
+  if (!failure) return;
+  ShowMessage(*failure);
+  for (ReportRow& r : rows) {
+    if (r.Ok()) r.status = *failure;
+  }
+  WriteWhole(findings, EncodeFindings(job.file, rows, note));
 }
 
 // One input file: loads and conditions it, then writes its outputs and findings.
@@ -329,9 +362,10 @@ void ReportFile(Job& job) {
   const std::string infoPath = job.subdir + "/info.json";
   std::string fileStatus = "ok";
   if (CaptureStandardOutput(
-          job.stage + "-info.json", [&] { return RunInfo(infoContext); }, info) != 0 ||
-      !WriteWhole(infoPath, info)) {
+          job.stage + "-info.json", [&] { return RunInfo(infoContext); }, info) != 0) {
     fileStatus = job.MessageSince(infoMark, "File write error. -> " + infoPath);
+  } else {
+    job.outputs.emplace_back(infoPath, std::move(info));
   }
 
   rows.clear();
