@@ -312,9 +312,9 @@ void DrawRunOverview(QPdfWriter& writer, QPainter& painter,
     }
   }
 
-  // Two charts a page.
+  // Two charts a page, from a page of their own.
   const int chartHeight = (writer.height() - 2 * Margin() - 40) / 2;
-  int y = table.Y() + 40;
+  int y = writer.height();
   for (const auto& [slot, points] : trends) {
     if (y + chartHeight > writer.height() - Margin()) {
       writer.newPage();

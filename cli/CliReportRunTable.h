@@ -27,8 +27,9 @@ QString SignificantFigure(const std::string& figure);
 QString ScaleText(const ReportOptions& options);
 
 // Starts a new page and draws the run table (one row per file and data type of the done
-// entries, failed files with their message), then a trend chart per data type shown, as vector
-// lines and text. Leaves the last page open.
+// entries, failed files with their message), then from a new page a trend chart per data type
+// shown (two a page; none without a measured file), as vector lines and text. Leaves the last
+// page open.
 void DrawRunOverview(QPdfWriter& writer, QPainter& painter,
                      const std::vector<ReportEntry>& entries);
 

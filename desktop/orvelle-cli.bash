@@ -14,7 +14,7 @@ _orvelle_cli() {
   local commands="info grid render roi diff report"
   local valued="-o --output --type --view --size --roi1 --roi2 --settings --spline --filter
     --normalize --roi-type --roi-size --roi-digits --range --jobs --page --watch --settle --format
-    --timeout"
+    --timeout --common-range"
   local common="--settings --no-fill --spline --filter --normalize --type --roi-type --roi-size
     --roi-digits -o --output -h --help"
 
@@ -80,7 +80,7 @@ _orvelle_cli() {
       render) options+=" --view --size --framed --range" ;;
       roi) options+=" --roi1 --roi2" ;;
       report) options+=" --roi1 --roi2 --range --jobs --all-types --page --quiet --watch --settle
-        --resume --timeout" ;;
+        --resume --timeout --common-range" ;;
     esac
     COMPREPLY=($(compgen -W "$options" -- "$cur"))
     return
