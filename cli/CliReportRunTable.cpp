@@ -147,7 +147,7 @@ void DrawTrend(QPainter& painter, const QRect& box, const QString& title,
   painter.drawText(QRect(box.left(), box.top(), box.width(), titleHeight), Qt::AlignLeft, title);
   painter.setFont(Font(7));
   const QFontMetrics small(painter.font(), painter.device());
-  const QRect plot(box.left() + 150, box.top() + titleHeight + 16, box.width() - 230,
+  const QRect plot(box.left() + 150, box.top() + titleHeight + 16, box.width() - 330,
                    box.height() - titleHeight - 16 - 2 * small.height() - 16);
 
   const size_t n = points.size();
@@ -212,12 +212,18 @@ void DrawTrend(QPainter& painter, const QRect& box, const QString& title,
     } lines[] = {{meanOfMeans + 3 * *sigma, QStringLiteral("+3 SD"), Qt::DashLine},
                  {meanOfMeans, QStringLiteral("mean"), Qt::SolidLine},
                  {meanOfMeans - 3 * *sigma, QStringLiteral("-3 SD"), Qt::DashLine}};
-    for (const auto& l : lines) {
-      const double y = yOf(l.v);
-      painter.setPen(QPen(QColor(0, 110, 0), 2, l.style));
+    // Labels a line apart at least, where the limits lie close to the mean.
+    const double gap = small.height();
+    const double mean = yOf(meanOfMeans);
+    const double labelY[] = {std::min(yOf(lines[0].v), mean - gap), mean,
+                             std::max(yOf(lines[2].v), mean + gap)};
+    for (int i = 0; i < 3; ++i) {
+      const double y = yOf(lines[i].v);
+      painter.setPen(QPen(QColor(0, 110, 0), 2, lines[i].style));
       painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
-      painter.drawText(QRectF(plot.right() + 6, y - small.height() / 2.0, 74, small.height()),
-                       Qt::AlignLeft | Qt::AlignVCenter, l.name);
+      painter.drawText(QRectF(plot.right() + 6, labelY[i] - gap / 2.0, 174, gap),
+                       Qt::AlignLeft | Qt::AlignVCenter,
+                       lines[i].name + QLatin1Char(' ') + Significant(lines[i].v));
     }
   }
 
