@@ -13,7 +13,8 @@ namespace orvelle::cli {
 // serves, so the command runs on a machine without a display. Qt's own notes are silenced.
 std::unique_ptr<QGuiApplication> StartGuiApplication(bool openGl);
 
-// Writes the picture as PNG to `path` ("-" is standard output). False after a message.
-bool WritePng(const QImage& image, const std::string& path);
+// Writes the picture as PNG to `path` ("-" is standard output), compressed fast, or not at all
+// when `stored` (for a picture only read back by this program). False after a message.
+bool WritePng(const QImage& image, const std::string& path, bool stored = false);
 
 }  // namespace orvelle::cli

@@ -497,6 +497,7 @@ class ReportRun {
     const std::string stage = stage_ + "/" + std::to_string(++launches_);
     std::vector<std::string> args = {self_, kReportWorkerCommand, stage};
     args.insert(args.end(), options_.passOn.begin(), options_.passOn.end());
+    args.insert(args.end(), options_.workerArgs.begin(), options_.workerArgs.end());
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -857,6 +858,7 @@ int RunReport(const std::vector<std::string>& args) {
     return 0;
   }
   SetMessageHandler([](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
+  if (options.commonRange) FindRunRanges(options);
   // The PDF writer lays its fonts out in hash order: a fixed seed makes the same report give the
   // same bytes in every run (--resume and --merge rely on it).
   QHashSeed::setDeterministicGlobalSeed();

@@ -6,6 +6,7 @@
 
 #include <QSize>
 #include <array>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -31,6 +32,12 @@ struct ReportOptions {
   int shard = 0;
   int shards = 0;
   bool merge = false;  // --merge: `files` are shard folders to join into outDir
+  // --common-range: every file's maps in one colour range per data type, the lowest minimum
+  // and highest maximum of the run's conditioned data, found before any picture is drawn.
+  bool commonRange = false;
+  std::map<int, std::pair<double, double>> runRanges;  // data type -> that range
+  // Words for the workers alone (the run's ranges), beside passOn.
+  std::vector<std::string> workerArgs;
   // The options that shape every file's results, as given: handed on to the workers, listed on
   // the report's first page and recorded in the output folder (--resume compares them).
   std::vector<std::string> passOn;
@@ -40,6 +47,17 @@ struct ReportOptions {
 // is set when --help or -h is given. jobs defaults to the number of processors.
 bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& options, bool& help,
                         std::string& error);
+
+// The worker option that hands on one data type's run range: "TYPE,MIN,MAX", the numbers in
+// their shortest exact text. The decoder adds it to `ranges`; false when malformed.
+inline constexpr const char* kRunRangeOption = "--run-range";
+std::string EncodeRunRange(int type, std::pair<double, double> range);
+bool DecodeRunRange(const std::string& text, std::map<int, std::pair<double, double>>& ranges);
+
+// --common-range: reads and conditions every input file as the workers will (types as --type or
+// --all-types choose), and sets options.runRanges and the worker words that pass them on. Files
+// that cannot be read are left out (their workers report them). Needs no GUI application.
+void FindRunRanges(ReportOptions& options);
 
 // The report command (arguments after "report"). Returns 0 when every file was read (a view
 // that could not be drawn is told, not a failure), 1 when any failed, 2 on a usage error (or

@@ -38,6 +38,9 @@ bool ParseShard(const std::string& value, int& shard, int& shards) {
 // or why the pair is refused.
 std::string ShardConflict(const ReportOptions& o) {
   if (o.watchDir) return "--shard splits a list of files, not a watched folder";
+  if (o.commonRange)
+    return "--common-range with --shard would find each shard's own range: give the scale with "
+           "--range MIN,MAX";
   return {};
 }
 
@@ -74,7 +77,7 @@ bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& o, 
       inlineValue = true;
     }
     const bool flag = arg == "--all-types" || arg == "--quiet" || arg == "--no-fill" ||
-                      arg == "--resume" || arg == "--merge";
+                      arg == "--resume" || arg == "--merge" || arg == "--common-range";
     if (flag) {
       if (inlineValue) return error = arg + " takes no value", false;
       if (arg == "--all-types") {
@@ -86,6 +89,9 @@ bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& o, 
         o.resume = true;
       } else if (arg == "--merge") {
         o.merge = true;
+      } else if (arg == "--common-range") {
+        o.commonRange = true;
+        o.passOn.push_back(arg);
       } else {
         o.passOn.push_back(arg);
       }
@@ -93,7 +99,7 @@ bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& o, 
     }
     const bool own = arg == "-o" || arg == "--output" || arg == "--jobs" || arg == "--page" ||
                      arg == "--watch" || arg == "--settle" || arg == "--timeout" ||
-                     arg == "--shard";
+                     arg == "--shard" || arg == kRunRangeOption;
     if (!own && !TakesValue(arg)) {
       if (arg == "--view" || arg == "--size")
         return error = arg + " is not an option of report", false;
@@ -132,6 +138,8 @@ bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& o, 
       if (value.empty() || r.ec != std::errc() || r.ptr != end || !(s >= 0 && s <= 3600))
         return error = bad + " (0..3600 seconds)", false;
       o.settleSeconds = s;
+    } else if (arg == kRunRangeOption) {
+      if (!DecodeRunRange(value, o.runRanges)) return error = bad, false;
     } else if (arg == "--timeout") {
       double s = 0;
       const char* end = value.data() + value.size();
@@ -149,7 +157,7 @@ bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& o, 
   // The shared options are checked, and read, by the parser of the other commands.
   std::vector<std::string> shared = {"info", "report"};
   for (size_t i = 0; i < o.passOn.size(); ++i) {
-    if (o.passOn[i] == "--all-types") continue;
+    if (o.passOn[i] == "--all-types" || o.passOn[i] == "--common-range") continue;
     if (o.passOn[i] == "--page") {
       ++i;
       continue;
@@ -163,6 +171,10 @@ bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& o, 
   if (typeGiven && o.allTypes) return error = "--type and --all-types exclude each other", false;
   if (o.cli.range && o.allTypes)
     return error = "--range and --all-types exclude each other (types differ in units)", false;
+  if (o.cli.range && o.commonRange)
+    return error = "--range and --common-range exclude each other", false;
+  if (o.commonRange && o.watchDir)
+    return error = "--common-range needs the whole run at the start, not --watch", false;
   if (!outGiven) return error = "report needs -o DIR", false;
   if (o.merge) {
     // The shards carry the options of the run; a merge takes none of its own.

@@ -13,10 +13,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "cli/Cli.h"
 #include "cli/CliReport.h"
+#include "cli/CliReportRunTable.h"
 #include "data/Message.h"
 #include "data/NameText.h"
+#include "views2d/ColorPalette.h"
+#include "views2d/FramedViews.h"
 #include "views2d/LineGraph.h"
+#include "views2d/PointerInteraction.h"
 
 namespace orvelle::cli {
 namespace {
@@ -35,10 +40,6 @@ QFont TextFont(double points, bool bold = false) {
   font.setPointSizeF(points);
   font.setBold(bold);
   return font;
-}
-
-QString FileText(const std::string& path) {
-  return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
 QString NameQText(const std::string& bytes) { return QString::fromStdString(NameText(bytes)); }
@@ -121,9 +122,32 @@ int DrawTable(QPainter& painter, QPoint at, const std::vector<QStringList>& rows
   return y - at.y();
 }
 
+// The colour map pixel the report's line graph takes its cross-section through.
+constexpr int kSectionPixel = kColormapSize / 2;
+
+// The grid point of the cross-section for data of `size` points a side.
+GridPointF SectionPoint(const std::string& size) {
+  const auto set = std::make_unique<GridDataSet>();
+  set->size = QString::fromStdString(size).toInt();
+  const GridPointF p =
+      PixelToGrid(kColormapSize, kColormapSize, *set, kSectionPixel, kSectionPixel);
+  return {std::floor(p.x), std::floor(p.y)};
+}
+
+// The window's cross-section lines over the framed colour map at `at`: the vertical one in the
+// colour of the section down the column, the horizontal one in that of the section along the row.
+void DrawSectionLines(QPainter& painter, QPoint at, const ViewerParams& params) {
+  const QPoint map = at + kColormapPanel.topLeft() - kFramedColormapArea.topLeft() + QPoint(2, 2);
+  painter.fillRect(QRect(map.x() + kSectionPixel, map.y(), 1, kColormapSize),
+                   QColor(ToQRgb(params.lgXColor[0])));
+  painter.fillRect(QRect(map.x(), map.y() + kSectionPixel, kColormapSize, 1),
+                   QColor(ToQRgb(params.lgYColor[0])));
+}
+
 void DrawTypePage(QPainter& painter, PageFlow& flow, const ReportEntry& entry, const ReportRow& row,
-                  const ReportOptions& options) {
-  flow.Text(FileText(entry.file), TextFont(14, true), 4);
+                  const ReportOptions& options, const ViewerParams& params) {
+  flow.Text(FileText(FileName(entry.file)), TextFont(14, true), 2);
+  flow.Text(FileText(entry.file), TextFont(7), 6);
   flow.Text(TypeTitle(row), TextFont(11), 4);
   const bool surfaceMissing =
       std::find(row.views.begin(), row.views.end(), "3d") == row.views.end();
@@ -139,16 +163,22 @@ void DrawTypePage(QPainter& painter, PageFlow& flow, const ReportEntry& entry, c
   const int left = Margin();
   const int right = Margin() + sizes.colormap.width() + kColumnGap;
   int y = flow.Y();
-  const int top = captionHeight + sizes.colormap.height();
+  const int top = captionHeight + kFramedColormapArea.height();
+  const QImage colormap = picture("colormap");
   DrawView(painter, QRect(left, y, sizes.colormap.width(), top), QStringLiteral("Colour map"),
-           picture("colormap"), {});
+           colormap, {});
+  if (!colormap.isNull()) DrawSectionLines(painter, QPoint(left, y + captionHeight), params);
   DrawView(painter, QRect(right, y, sizes.contour.width(), top), QStringLiteral("Contour map"),
            picture("contour"), {});
   y += top + 20;
   const int bottom = captionHeight + std::max(sizes.lineGraph.height(), sizes.surface.height());
+  const GridPointF section = SectionPoint(row.figures[0]);
   DrawView(painter,
            QRect(left, y, sizes.lineGraph.width(), captionHeight + sizes.lineGraph.height()),
-           QStringLiteral("Line graph"), picture("linegraph"), {});
+           QStringLiteral("Line graph: X section at Y = %1, Y section at X = %2")
+               .arg(section.y)
+               .arg(section.x),
+           picture("linegraph"), {});
   DrawView(painter, QRect(right, y, sizes.surface.width(), captionHeight + sizes.surface.height()),
            QStringLiteral("3D view"), surfaceMissing ? QImage() : picture("3d"),
            surfaceMissing
@@ -158,8 +188,7 @@ void DrawTypePage(QPainter& painter, PageFlow& flow, const ReportEntry& entry, c
 
   std::vector<QStringList> figures;
   for (int i = 0; i < kFigureCount; ++i) {
-    figures.push_back(
-        {QString::fromLatin1(kFigureNames[i]), QString::fromStdString(row.figures[i])});
+    figures.push_back({QString::fromLatin1(kFigureNames[i]), SignificantFigure(row.figures[i])});
   }
   DrawTable(painter, QPoint(left, y), figures, {240, sizes.colormap.width() - 240});
 
@@ -248,7 +277,8 @@ std::string ReportPdf(const std::vector<ReportEntry>& entries, const ReportOptio
     flow.Text(counts, TextFont(11));
     const QString used = OptionsText(options);
     flow.Text(QStringLiteral("Options: ") + (used.isEmpty() ? QStringLiteral("none") : used),
-              TextFont(11), 24);
+              TextFont(11));
+    flow.Text(ScaleText(options), TextFont(11), 24);
     if (failedFiles > 0) {
       flow.Text(QStringLiteral("Failed files"), TextFont(12, true));
       for (const ReportEntry& e : entries) {
@@ -263,12 +293,17 @@ std::string ReportPdf(const std::vector<ReportEntry>& entries, const ReportOptio
       }
     }
 
+    DrawRunOverview(writer, painter, entries);
+
+    // The pages show the cross-section lines in the colours the settings give them.
+    ViewerParams params;
+    PrepareParams(options.cli, params);
     for (const ReportEntry& e : entries) {
       if (!e.done) continue;
       for (const ReportRow& r : e.rows) {
         if (!r.Ok() || !r.slot) continue;
         flow.NewPage();
-        DrawTypePage(painter, flow, e, r, options);
+        DrawTypePage(painter, flow, e, r, options, params);
       }
     }
     painter.end();

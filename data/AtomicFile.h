@@ -5,6 +5,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace orvelle {
 
@@ -29,5 +31,13 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes);
 
 // The same, also saying which step failed (None on success).
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, WriteFailure& failure);
+
+// Several whole files, each as WriteFileAtomically writes it, for a writer that makes many at
+// once: their bytes are flushed to disk together, which costs about one flush instead of one per
+// file. A target that exists and is not a plain file is handed to WriteFileAtomically. False at
+// the first failure, with `failed` its index and `failure` its step: the files before it are then
+// written, it and the plain files after it are left as they were.
+bool WriteFilesAtomically(const std::vector<std::pair<std::string, std::string>>& files,
+                          size_t& failed, WriteFailure& failure);
 
 }  // namespace orvelle

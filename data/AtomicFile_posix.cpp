@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <set>
 
 namespace orvelle {
 namespace {
@@ -265,6 +266,75 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, Writ
   unnamedWorks = false;
   failure = WriteFailure::None;
   return Replace(target, bytes, exists ? &old : nullptr, false, unnameable, failure);
+}
+
+bool WriteFilesAtomically(const std::vector<std::pair<std::string, std::string>>& files,
+                          size_t& failed, WriteFailure& failure) {
+  failure = WriteFailure::None;
+  failed = files.size();
+  struct Pending {
+    size_t index;
+    std::string temp;
+    int fd;
+  };
+  std::vector<Pending> pending;
+  for (size_t i = 0; i < files.size() && failed == files.size(); ++i) {
+    const std::string& path = files[i].first;
+    struct stat old {};
+    const bool exists = ::lstat(path.c_str(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode)) {
+      if (!WriteFileAtomically(path, files[i].second, failure)) failed = i;
+      continue;
+    }
+    if (exists) {
+      const int probe = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+      if (probe < 0) {
+        failed = i;
+        Fail(failure, WriteFailure::Open);
+        break;
+      }
+      ::close(probe);
+    }
+    std::string temp;
+    const int fd = OpenNamedTemporary(path, exists ? (old.st_mode & 0777) : 0666, temp);
+    if (fd < 0) {
+      failed = i;
+      Fail(failure, WriteFailure::Open);
+      break;
+    }
+    if (!(exists && !TakeOver(fd, old)) && WriteAll(fd, files[i].second)) {
+      // The write-out starts at once, so each flush below finds its data on the way and the
+      // file system commits them all together.
+      ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+      pending.push_back({i, temp, fd});
+      continue;
+    }
+    const int saved = errno;
+    ::close(fd);
+    std::remove(temp.c_str());
+    errno = saved;
+    failed = i;
+    Fail(failure, WriteFailure::Write);
+  }
+
+  std::set<std::string> directories;
+  for (const Pending& p : pending) {
+    bool ok = p.index < failed && ::fsync(p.fd) == 0;
+    ok = CloseKeepingErrno(p.fd, ok);
+    if (ok && std::rename(p.temp.c_str(), files[p.index].first.c_str()) == 0) {
+      directories.insert(DirectoryOf(files[p.index].first));
+      continue;
+    }
+    const int saved = errno;
+    std::remove(p.temp.c_str());
+    errno = saved;
+    if (p.index < failed) {
+      failed = p.index;
+      Fail(failure, WriteFailure::Write);
+    }
+  }
+  for (const std::string& d : directories) SyncDirectory(d + "/");
+  return failed == files.size();
 }
 
 }  // namespace orvelle

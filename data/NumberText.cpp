@@ -24,30 +24,30 @@ constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8
 bool FastDecimal(const char* p, const char* end, double& out) {
   bool neg = false;
   if (p < end && (*p == '-' || *p == '+')) neg = (*p++ == '-');
+  // Leading zeros carry no digit; the digits after them are counted by their span, so the
+  // loops test one thing a character.
+  const char* const first = p;
+  while (p < end && *p == '0') ++p;
+  const char* significant = p;
   uint64_t mant = 0;
-  int digits = 0;
+  while (p < end && IsDigit(*p)) mant = mant * 10 + static_cast<unsigned>(*p++ - '0');
+  bool any = p != first;
+  int digits = static_cast<int>(p - significant);
   int exp10 = 0;
-  bool any = false;
-  while (p < end && IsDigit(*p)) {
-    any = true;
-    if (mant != 0 || *p != '0') {
-      if (++digits > 19) return false;
-      mant = mant * 10 + static_cast<unsigned>(*p - '0');
-    }
-    ++p;
-  }
   if (p < end && *p == '.') {
     ++p;
-    while (p < end && IsDigit(*p)) {
-      any = true;
-      if (mant != 0 || *p != '0') {
-        if (++digits > 19) return false;
-        mant = mant * 10 + static_cast<unsigned>(*p - '0');
-      }
-      --exp10;
-      ++p;
+    const char* const fraction = p;
+    if (digits == 0) {
+      while (p < end && *p == '0') ++p;
     }
+    significant = p;
+    while (p < end && IsDigit(*p)) mant = mant * 10 + static_cast<unsigned>(*p++ - '0');
+    any = any || p != fraction;
+    digits += static_cast<int>(p - significant);
+    exp10 = -static_cast<int>(p - fraction);
   }
+  // More than 19 digits may have wrapped the mantissa: the general path decides.
+  if (digits > 19) return false;
   if (!any) return false;
   if (p < end && (*p == 'e' || *p == 'E')) {
     const char* q = p + 1;

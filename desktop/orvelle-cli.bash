@@ -80,7 +80,7 @@ _orvelle_cli() {
       render) options+=" --view --size --framed --range" ;;
       roi) options+=" --roi1 --roi2" ;;
       report) options+=" --roi1 --roi2 --range --jobs --all-types --page --quiet --watch --settle
-        --resume --timeout --shard --merge" ;;
+        --resume --timeout --shard --merge --common-range" ;;
     esac
     COMPREPLY=($(compgen -W "$options" -- "$cur"))
     return

@@ -61,6 +61,11 @@ bool OffscreenSurfaceRenderer::Open(int width, int height, std::string& error) {
     context_->doneCurrent();
     return fbo_ != nullptr;
   }
+  if (surfaceless_ && surfaceless_->Open(width, height, error)) {
+    width_ = width;
+    height_ = height;
+    return true;
+  }
   fbo_.reset();
   context_.reset();
   surface_.reset();

@@ -28,7 +28,8 @@ class OffscreenSurfaceRenderer {
   // QGuiApplication. When Qt's platform offers no OpenGL (no display), a context without a
   // window system is made instead, giving the same pixels. False, with a one-line reason in
   // `error` and no message shown, when neither can be made or the framebuffer cannot be made.
-  // Opening again keeps Qt's context and replaces only the framebuffer.
+  // Opening again keeps the context (Qt's or the one without a window system) and replaces
+  // only the framebuffer.
   bool Open(int width, int height, std::string& error);
 
   // Runs `work` with the context current (no framebuffer bound), so that it may release what

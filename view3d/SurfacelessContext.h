@@ -17,7 +17,8 @@ class SurfacelessContext {
 
   // Creates a compatibility-profile context drawing into a width x height RGBA picture with a
   // 24-bit depth buffer. False, with a one-line reason in `error`, when the system offers no
-  // such context (always on systems other than Linux).
+  // such context (always on systems other than Linux). Opening again keeps the context and
+  // replaces only the picture.
   bool Open(int width, int height, std::string& error);
 
   // Makes the context current on this thread with its picture as the framebuffer that GL

@@ -90,14 +90,21 @@ struct SurfacelessContext::Native {
     return checkStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
   }
 
+  // With the context current.
+  void DeleteFramebuffer() {
+    if (framebuffer == 0) return;
+    const auto deleteFramebuffers = Entry<PFNGLDELETEFRAMEBUFFERSPROC>("glDeleteFramebuffers");
+    const auto deleteRenderbuffers = Entry<PFNGLDELETERENDERBUFFERSPROC>("glDeleteRenderbuffers");
+    bindFramebuffer(GL_FRAMEBUFFER, 0);
+    deleteFramebuffers(1, &framebuffer);
+    deleteRenderbuffers(1, &depth);
+    glDeleteTextures(1, &colour);
+    framebuffer = colour = depth = 0;
+  }
+
   ~Native() {
     if (framebuffer != 0 && eglMakeCurrent(display, surface, surface, context) == EGL_TRUE) {
-      const auto deleteFramebuffers = Entry<PFNGLDELETEFRAMEBUFFERSPROC>("glDeleteFramebuffers");
-      const auto deleteRenderbuffers = Entry<PFNGLDELETERENDERBUFFERSPROC>("glDeleteRenderbuffers");
-      bindFramebuffer(GL_FRAMEBUFFER, 0);
-      deleteFramebuffers(1, &framebuffer);
-      deleteRenderbuffers(1, &depth);
-      glDeleteTextures(1, &colour);
+      DeleteFramebuffer();
       eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     }
     if (surface != EGL_NO_SURFACE) eglDestroySurface(display, surface);
@@ -111,6 +118,15 @@ SurfacelessContext::~SurfacelessContext() { DoneCurrent(); }
 
 bool SurfacelessContext::Open(int width, int height, std::string& error) {
   DoneCurrent();
+  // A context that exists keeps its compiled drawing code: only the picture is replaced.
+  if (native_ && eglBindAPI(EGL_OPENGL_API) == EGL_TRUE &&
+      eglMakeCurrent(native_->display, native_->surface, native_->surface, native_->context) ==
+          EGL_TRUE) {
+    native_->DeleteFramebuffer();
+    const bool made = native_->MakeFramebuffer(width, height);
+    eglMakeCurrent(native_->display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    if (made) return true;
+  }
   native_.reset();
   const EGLDisplay display = SurfacelessDisplay(error);
   if (display == EGL_NO_DISPLAY) return false;

@@ -1,8 +1,8 @@
 // orvelle-cli report as a user runs it: good and bad files together, outputs identical to the
 // single commands' (also from one worker drawing file after file), the same summary whatever the
-// job count, a stopped run and its resumption, a view left out, a file that hangs, a watched
-// folder with a file written in pieces or many files arriving, a run split into shards and
-// merged again, and the report's usage errors.
+// job count, the run table, colour ranges given or common to the run, a stopped run and its
+// resumption, a view left out, a file that hangs, a watched folder with a file written in pieces
+// or many files arriving, a run split into shards and merged again, and the report's usage errors.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -119,6 +119,28 @@ std::string PdfText(const std::string& path) {
   return Run("pdftotext '" + path + "' - 2>/dev/null");
 }
 
+// The words of a PDF as laid out on its pages, one space between them, or empty when
+// poppler-utils is missing.
+std::string PdfWords(const std::string& path) {
+  std::string words;
+  for (const char c : Run("pdftotext -layout '" + path + "' - 2>/dev/null")) {
+    const bool space = c == ' ' || c == '\n' || c == '\f';
+    if (!space) {
+      words += c;
+    } else if (!words.empty() && words.back() != ' ') {
+      words += ' ';
+    }
+  }
+  return words;
+}
+
+// The arguments of `render` that draw what the report writes as VIEW-N.png.
+std::vector<std::string> RenderArgs(const std::string& file, const std::string& view) {
+  std::vector<std::string> args = {"render", file, "--view", view};
+  if (view == "colormap" || view == "contour") args.push_back("--framed");
+  return args;
+}
+
 // A PDF without its creation time, which no two runs share.
 std::string WithoutCreationDate(std::string pdf) {
   const size_t at = pdf.find("/CreationDate (");
@@ -192,17 +214,31 @@ TEST(CliReport, GoodAndBadFilesTogether) {
     }
     if (!drawn) continue;
     // The OpenGL drivers keep memory to the end, which the leak checker would count.
-    const CliResult render =
-        RunCliProcess({"render", good, "--view", view, "-o", dir.File("v.png")}, "",
-                      {"ASAN_OPTIONS=detect_leaks=0"});
+    std::vector<std::string> args = RenderArgs(good, view);
+    args.insert(args.end(), {"-o", dir.File("v.png")});
+    const CliResult render = RunCliProcess(args, "", {"ASAN_OPTIONS=detect_leaks=0"});
     ASSERT_EQ(render.status, 0) << render.err;
     EXPECT_EQ(ReadFile(sub + view + "-0.png"), ReadFile(dir.File("v.png"))) << view;
   }
 
   const std::string pages = PdfInfo(out + "/report.pdf", "Pages:");
   if (pages.empty()) GTEST_SKIP() << "pdfinfo (poppler-utils) is not installed";
-  EXPECT_EQ(pages, "2");  // the first page and the one good file
+  EXPECT_EQ(pages, "4");  // the first page, the run table, the trend and the one good file
   EXPECT_NE(PdfInfo(out + "/report.pdf", "Page size:").find("(A4)"), std::string::npos);
+
+  // The run table gives the measured sites' figures to six significant digits (summary.csv
+  // keeps them all) and each failure's message; the file's page is titled with its name.
+  const std::string words = PdfWords(out + "/report.pdf");
+  for (const std::string& expect :
+       {std::string("File Type Sites Mean Std dev Min Max Range NU % "),
+        "bad.thk 0 " + std::string(kBadMessage) + " ",
+        std::string("volcano_pitch5.thk 0 5307 130.188 25.8323 94 195 101 38.7901 "),
+        "volcano_pitch5.thk " + good + " Data type 0",
+        std::string("Line graph: X section at Y = 214, Y section at X = 214"),
+        std::string("mean 130.769 span 101 ")}) {
+    EXPECT_NE(words.find(expect), std::string::npos) << expect << "\n" << words;
+  }
+  EXPECT_NE(summary.find(",130.76859809914302,"), std::string::npos) << summary;
 }
 
 TEST(CliReport, SameSummaryWhateverTheJobCount) {
@@ -268,7 +304,7 @@ TEST(CliReport, StoppedRunKeepsWhatFinishedAndLeavesOnlyWholeFiles) {
     EXPECT_EQ(ok + notRun, 40) << summary;
     const std::string pages = PdfInfo(out + "/report.pdf", "Pages:");
     if (!pages.empty()) {
-      EXPECT_EQ(pages, std::to_string(ok + 1));
+      EXPECT_EQ(pages, std::to_string(ok + 3));  // with the run table and the trend
     }
     for (const auto& e : fs::recursive_directory_iterator(out)) {
       if (e.is_directory()) continue;
@@ -317,7 +353,7 @@ TEST(CliReport, WatchReportsAFileWrittenInPiecesOnceComplete) {
   EXPECT_NE(summary.find(",430,5,5,129731,"), std::string::npos) << summary;
   EXPECT_EQ(ReadFile(dir.File("err")),
             "report: 1 " + dir.File("in/part.thk") + " ok\nreport: stopped after 1 file(s)\n");
-  EXPECT_EQ(PdfInfo(out + "/report.pdf", "Pages:"), "2");  // a PDF without pages fails too
+  EXPECT_EQ(PdfInfo(out + "/report.pdf", "Pages:"), "4");  // a PDF without pages fails too
 }
 
 TEST(CliReport, ResumeFinishesAStoppedRunAsOneRunWould) {
@@ -365,6 +401,75 @@ TEST(CliReport, ResumeFinishesAStoppedRunAsOneRunWould) {
       << "report.pdf differs";
 }
 
+// The number after "KEY": in the object of data type `slot` of an info.json.
+double InfoFigure(const std::string& json, int slot, const std::string& key) {
+  const size_t object = json.find("\"slot\":" + std::to_string(slot) + ",");
+  const size_t at = json.find("\"" + key + "\":", object) + key.size() + 3;
+  return std::stod(json.substr(at, json.find_first_of(",}", at) - at));
+}
+
+TEST(CliReport, ColourRangesChangeOnlyWhatFollowsTheColourRange) {
+  test::TempDir dir;
+  const std::string coads = ExamplePath("coads_atlantic_sparse.thk");
+  const std::string volcano = ExamplePath("volcano_pitch5.thk");
+  const auto report = [&](const std::string& out, std::vector<std::string> options) {
+    std::vector<std::string> args = {"report", volcano, coads, "-o", dir.File(out), "--quiet"};
+    args.insert(args.end(), options.begin(), options.end());
+    const CliResult r = RunCliProcess(args, "", {"ASAN_OPTIONS=detect_leaks=0"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    return dir.File(out) + "/";
+  };
+  const std::string own = report("own", {"--all-types"});
+  const std::string common = report("common", {"--all-types", "--common-range"});
+  const std::string fixed = report("fixed", {"--range", "50,250"});
+
+  // The figures stay the data's own.
+  const std::string summary = ReadFile(own + "summary.csv");
+  EXPECT_EQ(ReadFile(common + "summary.csv"), summary);
+  std::string typeZero;
+  std::istringstream lines(summary);
+  for (std::string line; std::getline(lines, line);) {
+    if (typeZero.empty() || line.find(".thk,0,") != std::string::npos) typeZero += line + "\n";
+  }
+  EXPECT_EQ(ReadFile(fixed + "summary.csv"), typeZero);
+
+  // The common range is the run's lowest minimum and highest maximum, per data type.
+  const std::string volcanoInfo = ReadFile(own + "volcano_pitch5/info.json");
+  const std::string coadsInfo = ReadFile(own + "coads_atlantic_sparse/info.json");
+  const double lo =
+      std::min(InfoFigure(volcanoInfo, 0, "rangeMin"), InfoFigure(coadsInfo, 0, "rangeMin"));
+  const double hi =
+      std::max(InfoFigure(volcanoInfo, 0, "rangeMax"), InfoFigure(coadsInfo, 0, "rangeMax"));
+  for (const char* stem : {"volcano_pitch5", "coads_atlantic_sparse"}) {
+    const std::string info = ReadFile(common + stem + "/info.json");
+    EXPECT_EQ(InfoFigure(info, 0, "rangeMin"), lo) << stem;
+    EXPECT_EQ(InfoFigure(info, 0, "rangeMax"), hi) << stem;
+    EXPECT_EQ(InfoFigure(ReadFile(fixed + stem + "/info.json"), 0, "rangeMin"), 50) << stem;
+  }
+  const std::string commonCoads = ReadFile(common + "coads_atlantic_sparse/info.json");
+  EXPECT_EQ(InfoFigure(commonCoads, 1, "rangeMin"), InfoFigure(coadsInfo, 1, "rangeMin"));
+
+  // The coloured views change, the line graph does not; each is what render draws with the
+  // same range.
+  const std::string sub = "volcano_pitch5/";
+  EXPECT_NE(ReadFile(fixed + sub + "colormap-0.png"), ReadFile(own + sub + "colormap-0.png"));
+  EXPECT_NE(ReadFile(common + sub + "contour-0.png"), ReadFile(own + sub + "contour-0.png"));
+  EXPECT_EQ(ReadFile(common + sub + "linegraph-0.png"), ReadFile(own + sub + "linegraph-0.png"));
+  ASSERT_EQ(RunCliProcess({"render", volcano, "--view", "colormap", "--framed", "--range", "50,250",
+                           "-o", dir.File("v.png")})
+                .status,
+            0);
+  EXPECT_EQ(ReadFile(fixed + sub + "colormap-0.png"), ReadFile(dir.File("v.png")));
+
+  const std::string words = PdfWords(common + "report.pdf");
+  if (words.empty()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+  EXPECT_NE(words.find("Colour scale: the run's common range (--common-range), type 0: "),
+            std::string::npos)
+      << words;
+  EXPECT_NE(PdfWords(fixed + "report.pdf").find("Colour scale: 50 to 250 for every file"),
+            std::string::npos);
+}
+
 TEST(CliReport, AViewLeftOutIsToldInTheSummaryAndOnItsPage) {
   test::TempDir dir;
   const std::string out = dir.File("out");
@@ -405,9 +510,9 @@ TEST(CliReport, OneWorkerDrawsEachFileAsASingleCommandWould) {
       RunCliProcess(single);
       EXPECT_EQ(ReadFile(sub + "roi-" + type + ".csv"), ReadFile(dir.File("r.csv"))) << file;
       for (const char* view : {"colormap", "contour", "linegraph", "3d"}) {
-        const CliResult render =
-            RunCliProcess({"render", file, "--type", type, "--view", view, "-o", dir.File("v.png")},
-                          "", {"ASAN_OPTIONS=detect_leaks=0"});
+        std::vector<std::string> args = RenderArgs(file, view);
+        args.insert(args.end(), {"--type", type, "-o", dir.File("v.png")});
+        const CliResult render = RunCliProcess(args, "", {"ASAN_OPTIONS=detect_leaks=0"});
         ASSERT_EQ(render.status, 0) << render.err;
         EXPECT_EQ(ReadFile(sub + view + "-" + type + ".png"), ReadFile(dir.File("v.png")))
             << file << " " << view << " " << t;
@@ -592,7 +697,11 @@ TEST(CliReport, UsageErrors) {
         {"report", "--watch", "in", "a.thk", "-o", "d"},
         {"report", "a.thk", "-o", "d", "--shard", "4/3"},
         {"report", "--watch", "in", "-o", "d", "--shard", "1/3"},
-        {"report", "--merge", "s1", "s2", "-o", "d", "--type", "1"}}) {
+        {"report", "--merge", "s1", "s2", "-o", "d", "--type", "1"},
+        {"report", "a.thk", "-o", "d", "--shard", "1/2", "--common-range"},
+
+        {"report", "a.thk", "-o", "d", "--range", "1,2", "--common-range"},
+        {"report", "--watch", "in", "-o", "d", "--common-range"}}) {
     const CliResult r = RunCliProcess(args);
     EXPECT_EQ(r.status, 2) << testing::PrintToString(args);
     EXPECT_EQ(r.err.rfind("orvelle-cli: ", 0), 0u) << r.err;

@@ -1,11 +1,12 @@
 // Files that fight back: saving the settings on a full disk, into a directory nobody may write
 // and with the process killed half-way; reading a THK or settings file that is a directory, a
-// FIFO, a link to nowhere or a file cut short while it is read.
+// FIFO, a link to nowhere or a file cut short while it is read; many files written together.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -13,6 +14,8 @@
 #include <iterator>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "data/AtomicFile.h"
 #include "data/GridDataSet.h"
@@ -109,6 +112,35 @@ TEST(WholeFileWrites, NewFilesFollowTheUmaskAndReplacedFilesKeepModeAndOwner) {
     EXPECT_EQ(st.st_uid, 65534u);
     EXPECT_EQ(st.st_gid, 65534u);
   }
+}
+
+TEST(WholeFileWrites, ManyFilesStopAtTheFirstFailureAndLeaveNoTemporary) {
+  TempDir dir;
+  const std::string old = dir.Write("old.csv", "old");
+  ASSERT_EQ(chmod(old.c_str(), 0640), 0);
+  const std::vector<std::pair<std::string, std::string>> files = {{dir.File("new.csv"), "a"},
+                                                                  {old, "b"},
+                                                                  {dir.File("missing/c.csv"), "c"},
+                                                                  {dir.File("later.csv"), "d"}};
+  size_t failed = 0;
+  WriteFailure failure = WriteFailure::None;
+  EXPECT_FALSE(WriteFilesAtomically(files, failed, failure));
+  EXPECT_EQ(failed, 2u);
+  EXPECT_EQ(failure, WriteFailure::Open);
+  EXPECT_EQ(ReadFile(dir.File("new.csv")), "a");
+  EXPECT_EQ(ReadFile(old), "b");
+  struct stat st {};
+  ASSERT_EQ(stat(old.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir.File(""))) {
+    names.push_back(e.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"new.csv", "old.csv"}));
+
+  EXPECT_TRUE(WriteFilesAtomically({{dir.File("later.csv"), "d"}}, failed, failure));
+  EXPECT_EQ(ReadFile(dir.File("later.csv")), "d");
 }
 
 TEST(WholeFileWrites, AWriteKilledHalfWayLeavesNoTemporaryBehind) {
