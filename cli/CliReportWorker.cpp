@@ -90,320 +90,321 @@ void HandleStopSignals() {
     ::pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
     ::raise(signal);
   }).detach();
+}
 
-  // A file's outputs go to disk together at its end: one flush for all of them costs about what
-  // one file's flush costs, where a flush each took most of a file's time.
-  using Outputs = std::vector<std::pair<std::string, std::string>>;
+// A file's outputs go to disk together at its end: one flush for all of them costs about what
+// one file's flush costs, where a flush each took most of a file's time.
+using Outputs = std::vector<std::pair<std::string, std::string>>;
 
-  // Writes the outputs; the message of the first that failed, or nothing.
-  std::optional<std::string> WriteOutputs(const Outputs& outputs) {
-    const std::lock_guard<std::mutex> hold(writing);
-    size_t failed = 0;
-    WriteFailure failure = WriteFailure::None;
-    if (WriteFilesAtomically(outputs, failed, failure)) return std::nullopt;
-    return (failure == WriteFailure::Open ? "File open error. -> " : "File write error. -> ") +
-           outputs[failed].first;
+// Writes the outputs; the message of the first that failed, or nothing.
+std::optional<std::string> WriteOutputs(const Outputs& outputs) {
+  const std::lock_guard<std::mutex> hold(writing);
+  size_t failed = 0;
+  WriteFailure failure = WriteFailure::None;
+  if (WriteFilesAtomically(outputs, failed, failure)) return std::nullopt;
+  return (failure == WriteFailure::Open ? "File open error. -> " : "File write error. -> ") +
+         outputs[failed].first;
+}
+
+std::string Number(double v) {
+  char buf[64];
+  const auto r = std::to_chars(buf, buf + sizeof buf, v);
+  return std::string(buf, r.ptr);
+}
+
+// Runs `run` with standard output going to `scratch`, and gives back what it printed.
+int CaptureStandardOutput(const std::string& scratch, const std::function<int()>& run,
+                          std::string& printed) {
+  std::fflush(stdout);
+  const int saved = ::dup(STDOUT_FILENO);
+  const int fd = ::open(scratch.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (saved < 0 || fd < 0) {
+    if (saved >= 0) ::close(saved);
+    if (fd >= 0) ::close(fd);
+    ShowMessage("File open error. -> " + scratch);
+    return 1;
   }
+  ::dup2(fd, STDOUT_FILENO);
+  ::close(fd);
+  const int status = run();
+  std::fflush(stdout);
+  ::dup2(saved, STDOUT_FILENO);
+  ::close(saved);
+  printed = ReadBytes(scratch);
+  std::remove(scratch.c_str());
+  return status;
+}
 
-  std::string Number(double v) {
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, r.ptr);
+struct Job {
+  std::string stage, subdir, file;
+  ReportOptions options;
+  OffscreenSurfaceRenderer* surface = nullptr;
+  std::vector<std::string> messages;
+  Outputs outputs;  // written at the file's end
+
+  // The program's message since `mark`, or `fallback` when none was shown.
+  std::string MessageSince(size_t mark, const std::string& fallback) const {
+    return messages.size() > mark ? messages[mark] : fallback;
   }
+};
 
-  // Runs `run` with standard output going to `scratch`, and gives back what it printed.
-  int CaptureStandardOutput(const std::string& scratch, const std::function<int()>& run,
-                            std::string& printed) {
-    std::fflush(stdout);
-    const int saved = ::dup(STDOUT_FILENO);
-    const int fd = ::open(scratch.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (saved < 0 || fd < 0) {
-      if (saved >= 0) ::close(saved);
-      if (fd >= 0) ::close(fd);
-      ShowMessage("File open error. -> " + scratch);
-      return 1;
-    }
-    ::dup2(fd, STDOUT_FILENO);
-    ::close(fd);
-    const int status = run();
-    std::fflush(stdout);
-    ::dup2(saved, STDOUT_FILENO);
-    ::close(saved);
-    printed = ReadBytes(scratch);
-    std::remove(scratch.c_str());
-    return status;
+using Renderer = int (*)(const CliContext&);
+struct ViewJob {
+  const char* name;
+  const char* view;
+  Renderer run;
+};
+constexpr ViewJob kViews[4] = {{"colormap", "colormap", RunRender2d},
+                               {"contour", "contour", RunRender2d},
+                               {"linegraph", "linegraph", RunRenderLineGraph},
+                               {"3d", "3d", RunRender3d}};
+
+QSize PrintSize(const ReportViewSizes& sizes, int view) {
+  switch (view) {
+    case 0:
+      return sizes.colormap;
+    case 1:
+      return sizes.contour;
+    case 2:
+      return sizes.lineGraph;
+    default:
+      return sizes.surface;
   }
+}
 
-  struct Job {
-    std::string stage, subdir, file;
-    ReportOptions options;
-    OffscreenSurfaceRenderer* surface = nullptr;
-    std::vector<std::string> messages;
-    Outputs outputs;  // written at the file's end
+// A figure that may be undefined: empty then, as null is in info.
+std::string Figure(std::optional<double> v) { return v ? Number(*v) : std::string(); }
+std::string Figure(double v) { return v == kNoData ? std::string() : Number(v); }
 
-    // The program's message since `mark`, or `fallback` when none was shown.
-    std::string MessageSince(size_t mark, const std::string& fallback) const {
-      return messages.size() > mark ? messages[mark] : fallback;
-    }
-  };
+void FillFigures(ReportRow& row, const GridDataSet& s) {
+  row.figures = {std::to_string(s.size),   std::to_string(s.pitchX),
+                 std::to_string(s.pitchY), std::to_string(s.pointCount),
+                 Number(s.rangeMin),       Number(s.rangeMax),
+                 Number(s.mean),           Number(s.span),
+                 Number(s.normDivisor)};
+  const SiteFigures& f = s.sites;
+  const std::string uniformity[] = {Figure(s.stdDev),
+                                    Figure(NonUniformityPct(s.span, s.mean)),
+                                    Figure(CvPct(s.stdDev, s.mean)),
+                                    std::to_string(f.count),
+                                    Figure(f.min),
+                                    Figure(f.max),
+                                    Figure(f.mean),
+                                    Figure(f.stdDev),
+                                    Figure(NonUniformityPct(f.max - f.min, f.mean)),
+                                    Figure(CvPct(f.stdDev, f.mean))};
+  std::copy(std::begin(uniformity), std::end(uniformity), row.figures.begin() + 9);
+}
 
-  using Renderer = int (*)(const CliContext&);
-  struct ViewJob {
-    const char* name;
-    const char* view;
-    Renderer run;
-  };
-  constexpr ViewJob kViews[4] = {{"colormap", "colormap", RunRender2d},
-                                 {"contour", "contour", RunRender2d},
-                                 {"linegraph", "linegraph", RunRenderLineGraph},
-                                 {"3d", "3d", RunRender3d}};
-
-  QSize PrintSize(const ReportViewSizes& sizes, int view) {
-    switch (view) {
-      case 0:
-        return sizes.colormap;
-      case 1:
-        return sizes.contour;
-      case 2:
-        return sizes.lineGraph;
-      default:
-        return sizes.surface;
-    }
+// The ROI table of data type `type` as `roi` writes it, and this type's figures for the summary
+// (the table's own digits; empty where the ROI holds no valid point).
+bool WriteRoiTable(Job& job, const ViewerParams& base, const GridDataSet* sets, int type,
+                   ReportRow& row) {
+  const CliOptions& o = job.options.cli;
+  ViewerParams params = base;
+  const std::optional<PixelPoint> points[2] = {o.roi1, o.roi2};
+  for (int k = 0; k < 2; ++k) {
+    if (!points[k]) continue;
+    params.roiCentreX[k] = points[k]->x;
+    params.roiCentreY[k] = points[k]->y;
+    ShowRoi(params, k, true);
   }
-
-  // A figure that may be undefined: empty then, as null is in info.
-  std::string Figure(std::optional<double> v) { return v ? Number(*v) : std::string(); }
-  std::string Figure(double v) { return v == kNoData ? std::string() : Number(v); }
-
-  void FillFigures(ReportRow & row, const GridDataSet& s) {
-    row.figures = {std::to_string(s.size),   std::to_string(s.pitchX),
-                   std::to_string(s.pitchY), std::to_string(s.pointCount),
-                   Number(s.rangeMin),       Number(s.rangeMax),
-                   Number(s.mean),           Number(s.span),
-                   Number(s.normDivisor)};
-    const SiteFigures& f = s.sites;
-    const std::string uniformity[] = {Figure(s.stdDev),
-                                      Figure(NonUniformityPct(s.span, s.mean)),
-                                      Figure(CvPct(s.stdDev, s.mean)),
-                                      std::to_string(f.count),
-                                      Figure(f.min),
-                                      Figure(f.max),
-                                      Figure(f.mean),
-                                      Figure(f.stdDev),
-                                      Figure(NonUniformityPct(f.max - f.min, f.mean)),
-                                      Figure(CvPct(f.stdDev, f.mean))};
-    std::copy(std::begin(uniformity), std::end(uniformity), row.figures.begin() + 9);
+  const size_t mark = job.messages.size();
+  const std::string text = RoiExportText(params, sets, type, kColorMapSide, kColorMapSide, ',');
+  if (text.empty()) {
+    row.status = job.MessageSince(mark, "ROI area not selected!");
+    return false;
   }
+  std::string crlf;
+  for (const char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  job.outputs.emplace_back(job.subdir + "/roi-" + std::to_string(type) + ".csv", crlf);
+  const GridDataSet& set = sets[type];
+  const double divisor = set.normDivisor == 0.0 ? 1.0 : set.normDivisor;
+  for (int k = 0; k < 2; ++k) {
+    if (!points[k]) continue;
+    const int x = RoiGridCoordinate(params.roiCentreX[k], set.size, kColorMapSide);
+    const int y = RoiGridCoordinate(params.roiCentreY[k], set.size, kColorMapSide);
+    const RoiStats s = MeasureRoi(set, params.roiType[k], x, y, params.roiSize[k]);
+    const int digits = RoiDigits(params, k);
+    const double values[3] = {s.min, s.max, s.mean};
+    for (int i = 0; i < 3; ++i) {
+      row.roi[k][i] = s.count > 0 ? FormatFixed(values[i] / divisor, digits) : std::string();
+    }
+    const double spread = RoiStdDev(set, params.roiType[k], x, y, params.roiSize[k]);
+    row.roi[k][3] =
+        spread == kNoData ? std::string() : FormatFixed(spread / std::fabs(divisor), digits);
+  }
+  return true;
+}
 
-  // The ROI table of data type `type` as `roi` writes it, and this type's figures for the summary
-  // (the table's own digits; empty where the ROI holds no valid point).
-  bool WriteRoiTable(Job & job, const ViewerParams& base, const GridDataSet* sets, int type,
-                     ReportRow& row) {
-    const CliOptions& o = job.options.cli;
-    ViewerParams params = base;
-    const std::optional<PixelPoint> points[2] = {o.roi1, o.roi2};
-    for (int k = 0; k < 2; ++k) {
-      if (!points[k]) continue;
-      params.roiCentreX[k] = points[k]->x;
-      params.roiCentreY[k] = points[k]->y;
-      ShowRoi(params, k, true);
-    }
-    const size_t mark = job.messages.size();
-    const std::string text = RoiExportText(params, sets, type, kColorMapSide, kColorMapSide, ',');
-    if (text.empty()) {
-      row.status = job.MessageSince(mark, "ROI area not selected!");
-      return false;
-    }
-    std::string crlf;
-    for (const char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    job.outputs.emplace_back(job.subdir + "/roi-" + std::to_string(type) + ".csv", crlf);
-    const GridDataSet& set = sets[type];
-    const double divisor = set.normDivisor == 0.0 ? 1.0 : set.normDivisor;
-    for (int k = 0; k < 2; ++k) {
-      if (!points[k]) continue;
-      const int x = RoiGridCoordinate(params.roiCentreX[k], set.size, kColorMapSide);
-      const int y = RoiGridCoordinate(params.roiCentreY[k], set.size, kColorMapSide);
-      const RoiStats s = MeasureRoi(set, params.roiType[k], x, y, params.roiSize[k]);
-      const int digits = RoiDigits(params, k);
-      const double values[3] = {s.min, s.max, s.mean};
-      for (int i = 0; i < 3; ++i) {
-        row.roi[k][i] = s.count > 0 ? FormatFixed(values[i] / divisor, digits) : std::string();
+// Every module the drawing uses back to its state at program start, so that each picture is
+// the one a fresh `render` process draws.
+void ResetDrawingModules(OffscreenSurfaceRenderer& surface) {
+  ResetPaletteState();
+  ResetContourModule();
+  ResetLineGraph();
+  ResetSplineModule();
+  // The renderer's buffer objects belong to the context that stays for the next file.
+  bool reset = false;
+  surface.RunInContext([&reset] {
+    ResetRenderer();
+    reset = true;
+  });
+  if (!reset) ResetRenderer();
+}
+
+// The four views of one data type: the PNGs `render` writes, and the page pictures. Once the 3D
+// view cannot be drawn it is left out for the rest of the file, and `note` says why.
+bool DrawViews(Job& job, const ViewerParams& params, GridDataSet* sets, int count, int type,
+               bool& openGl, std::string& note, ReportRow& row) {
+  const ReportViewSizes sizes = PageViewSizes(job.options.letter);
+  const std::string scratch = job.stage + "-scratch.png";
+  const std::string pages = job.subdir + "/" + kPagesName;
+  std::error_code ec;
+  std::filesystem::create_directory(pages, ec);
+  for (int v = 0; v < 4; ++v) {
+    const bool surface = v == 3;
+    if (surface && !openGl) continue;
+    bool drawn = true;
+    // The maps go onto the page framed as they are written (colour bar and value labels
+    // included), so one drawing serves both.
+    const bool framed = v < 2;
+    for (const bool page : {false, true}) {
+      CliOptions o = job.options.cli;
+      o.file = job.file;
+      o.type = type;
+      o.view = kViews[v].view;
+      o.framed = framed;
+      const std::string name = std::string(kViews[v].name) + "-" + std::to_string(type) + ".png";
+      o.output = "-";
+      if (page && framed) break;
+      if (page) {
+        o.storedPng = true;
+        const QSize size = PrintSize(sizes, v);
+        o.width = size.width();
+        o.height = size.height();
       }
-      const double spread = RoiStdDev(set, params.roiType[k], x, y, params.roiSize[k]);
-      row.roi[k][3] =
-          spread == kNoData ? std::string() : FormatFixed(spread / std::fabs(divisor), digits);
-    }
-    return true;
-  }
-
-  // Every module the drawing uses back to its state at program start, so that each picture is
-  // the one a fresh `render` process draws.
-  void ResetDrawingModules(OffscreenSurfaceRenderer & surface) {
-    ResetPaletteState();
-    ResetContourModule();
-    ResetLineGraph();
-    ResetSplineModule();
-    // The renderer's buffer objects belong to the context that stays for the next file.
-    bool reset = false;
-    surface.RunInContext([&reset] {
-      ResetRenderer();
-      reset = true;
-    });
-    if (!reset) ResetRenderer();
-  }
-
-  // The four views of one data type: the PNGs `render` writes, and the page pictures. Once the 3D
-  // view cannot be drawn it is left out for the rest of the file, and `note` says why.
-  bool DrawViews(Job & job, const ViewerParams& params, GridDataSet* sets, int count, int type,
-                 bool& openGl, std::string& note, ReportRow& row) {
-    const ReportViewSizes sizes = PageViewSizes(job.options.letter);
-    const std::string scratch = job.stage + "-scratch.png";
-    const std::string pages = job.subdir + "/" + kPagesName;
-    std::error_code ec;
-    std::filesystem::create_directory(pages, ec);
-    for (int v = 0; v < 4; ++v) {
-      const bool surface = v == 3;
-      if (surface && !openGl) continue;
-      bool drawn = true;
-      // The maps go onto the page framed as they are written (colour bar and value labels
-      // included), so one drawing serves both.
-      const bool framed = v < 2;
-      for (const bool page : {false, true}) {
-        CliOptions o = job.options.cli;
-        o.file = job.file;
-        o.type = type;
-        o.view = kViews[v].view;
-        o.framed = framed;
-        const std::string name = std::string(kViews[v].name) + "-" + std::to_string(type) + ".png";
-        o.output = "-";
-        if (page && framed) break;
-        if (page) {
-          o.storedPng = true;
-          const QSize size = PrintSize(sizes, v);
-          o.width = size.width();
-          o.height = size.height();
-        }
-        ViewerParams p = params;
-        const size_t mark = job.messages.size();
-        ResetDrawingModules(*job.surface);
-        std::string bytes;
-        const int status = CaptureStandardOutput(
-            scratch,
-            [&] {
-              return kViews[v].run(CliContext{o, p, sets, count, job.surface});
-            },
-            bytes);
-        if (status != 0 && surface) {
-          openGl = false;
-          note = "3D view left out: " + job.MessageSince(mark, "it could not be drawn here.");
-          drawn = false;
-          break;
-        }
-        if (status != 0) {
-          row.status = job.MessageSince(mark, "The view could not be drawn.");
-          return false;
-        }
-        if (page || framed) job.outputs.emplace_back(pages + "/" + name, bytes);
-        if (!page) job.outputs.emplace_back(job.subdir + "/" + name, std::move(bytes));
+      ViewerParams p = params;
+      const size_t mark = job.messages.size();
+      ResetDrawingModules(*job.surface);
+      std::string bytes;
+      const int status = CaptureStandardOutput(
+          scratch,
+          [&] {
+            return kViews[v].run(CliContext{o, p, sets, count, job.surface});
+          },
+          bytes);
+      if (status != 0 && surface) {
+        openGl = false;
+        note = "3D view left out: " + job.MessageSince(mark, "it could not be drawn here.");
+        drawn = false;
+        break;
       }
-      if (drawn) row.views.push_back(kViews[v].name);
-    }
-    return true;
-  }
-
-  // Writes the file's outputs and, renamed last, its findings, which tell that the outputs are
-  // complete. When an output fails, the findings say so instead.
-  void Finish(Job & job, std::vector<ReportRow> rows, const std::string& note) {
-    const std::string findings = job.subdir + "/" + kFindingsName;
-    job.outputs.emplace_back(findings, EncodeFindings(job.file, rows, note));
-    const auto failure = WriteOutputs(job.outputs);
-    job.outputs.clear();
-    if (!failure) return;
-    ShowMessage(*failure);
-    for (ReportRow& r : rows) {
-      if (r.Ok()) r.status = *failure;
-    }
-    WriteWhole(findings, EncodeFindings(job.file, rows, note));
-  }
-
-  // One input file: loads and conditions it, then writes its outputs and findings.
-  void ReportFile(Job & job) {
-    std::vector<ReportRow> rows(1);
-    const CliOptions& options = job.options.cli;
-    if (!job.options.allTypes) rows[0].slot = options.type;
-
-    ViewerParams params;
-    auto sets = MakeDataSets();
-    CliOptions loadOptions = options;
-    loadOptions.file = job.file;
-    // The colour range is set once the data's own figures are taken.
-    loadOptions.range.reset();
-    int count = -1;
-    ResetDrawingModules(*job.surface);
-    if (PrepareParams(options, params)) count = LoadThkFile(job.file, sets.get());
-    if (count >= 0 && ConditionLoaded(loadOptions, params, sets.get(), count) < 0) count = -1;
-    if (count < 0) {
-      rows[0].status = job.MessageSince(0, "The file could not be read.");
-      return Finish(job, rows, "");
-    }
-    if (params.normEnable) sets[0].normDivisor = params.normValue;
-
-    std::vector<int> types;
-    if (job.options.allTypes) {
-      for (int t = 0; t < count; ++t) types.push_back(t);
-    } else if (options.type < count) {
-      types.push_back(options.type);
-    } else {
-      rows[0].status = "Data type " + std::to_string(options.type) +
-                       " does not exist: the data hold " + std::to_string(count) +
-                       " type(s), numbered from 0.";
-      return Finish(job, rows, "");
-    }
-
-    // The figures stay the data's own; the views and info.json show the colour range in use.
-    std::array<std::pair<double, double>, kMaxDataSets> own;
-    for (int t = 0; t < count; ++t) {
-      own[static_cast<size_t>(t)] = {sets[t].rangeMin, sets[t].rangeMax};
-      GridDataSet& s = sets[t];
-      const auto run = job.options.runRanges.find(t);
-      if (options.range && t == options.type && s.active) {
-        std::tie(s.rangeMin, s.rangeMax) = *options.range;
-      } else if (run != job.options.runRanges.end() && s.active) {
-        std::tie(s.rangeMin, s.rangeMax) = run->second;
+      if (status != 0) {
+        row.status = job.MessageSince(mark, "The view could not be drawn.");
+        return false;
       }
+      if (page || framed) job.outputs.emplace_back(pages + "/" + name, bytes);
+      if (!page) job.outputs.emplace_back(job.subdir + "/" + name, std::move(bytes));
     }
-
-    std::string info;
-    const size_t infoMark = job.messages.size();
-    const CliContext infoContext{loadOptions, params, sets.get(), count};
-    const std::string infoPath = job.subdir + "/info.json";
-    std::string fileStatus = "ok";
-    if (CaptureStandardOutput(
-            job.stage + "-info.json", [&] { return RunInfo(infoContext); }, info) != 0) {
-      fileStatus = job.MessageSince(infoMark, "File write error. -> " + infoPath);
-    } else {
-      job.outputs.emplace_back(infoPath, std::move(info));
-    }
-
-    rows.clear();
-    bool openGl = true;
-    std::string note;
-    const bool roi = options.roi1 || options.roi2;
-    for (const int t : types) {
-      ReportRow row;
-      row.slot = t;
-      row.name = sets[t].name;
-      row.status = fileStatus;
-      FillFigures(row, sets[t]);
-      row.figures[4] = Number(own[static_cast<size_t>(t)].first);
-      row.figures[5] = Number(own[static_cast<size_t>(t)].second);
-      if (row.Ok() && DrawViews(job, params, sets.get(), count, t, openGl, note, row) && roi) {
-        WriteRoiTable(job, params, sets.get(), t, row);
-      }
-      rows.push_back(std::move(row));
-    }
-    Finish(job, rows, note);
+    if (drawn) row.views.push_back(kViews[v].name);
   }
+  return true;
+}
+
+// Writes the file's outputs and, renamed last, its findings, which tell that the outputs are
+// complete. When an output fails, the findings say so instead.
+void Finish(Job& job, std::vector<ReportRow> rows, const std::string& note) {
+  const std::string findings = job.subdir + "/" + kFindingsName;
+  job.outputs.emplace_back(findings, EncodeFindings(job.file, rows, note));
+  const auto failure = WriteOutputs(job.outputs);
+  job.outputs.clear();
+  if (!failure) return;
+  ShowMessage(*failure);
+  for (ReportRow& r : rows) {
+    if (r.Ok()) r.status = *failure;
+  }
+  WriteWhole(findings, EncodeFindings(job.file, rows, note));
+}
+
+// One input file: loads and conditions it, then writes its outputs and findings.
+void ReportFile(Job& job) {
+  std::vector<ReportRow> rows(1);
+  const CliOptions& options = job.options.cli;
+  if (!job.options.allTypes) rows[0].slot = options.type;
+
+  ViewerParams params;
+  auto sets = MakeDataSets();
+  CliOptions loadOptions = options;
+  loadOptions.file = job.file;
+  // The colour range is set once the data's own figures are taken.
+  loadOptions.range.reset();
+  int count = -1;
+  ResetDrawingModules(*job.surface);
+  if (PrepareParams(options, params)) count = LoadThkFile(job.file, sets.get());
+  if (count >= 0 && ConditionLoaded(loadOptions, params, sets.get(), count) < 0) count = -1;
+  if (count < 0) {
+    rows[0].status = job.MessageSince(0, "The file could not be read.");
+    return Finish(job, rows, "");
+  }
+  if (params.normEnable) sets[0].normDivisor = params.normValue;
+
+  std::vector<int> types;
+  if (job.options.allTypes) {
+    for (int t = 0; t < count; ++t) types.push_back(t);
+  } else if (options.type < count) {
+    types.push_back(options.type);
+  } else {
+    rows[0].status = "Data type " + std::to_string(options.type) +
+                     " does not exist: the data hold " + std::to_string(count) +
+                     " type(s), numbered from 0.";
+    return Finish(job, rows, "");
+  }
+
+  // The figures stay the data's own; the views and info.json show the colour range in use.
+  std::array<std::pair<double, double>, kMaxDataSets> own;
+  for (int t = 0; t < count; ++t) {
+    own[static_cast<size_t>(t)] = {sets[t].rangeMin, sets[t].rangeMax};
+    GridDataSet& s = sets[t];
+    const auto run = job.options.runRanges.find(t);
+    if (options.range && t == options.type && s.active) {
+      std::tie(s.rangeMin, s.rangeMax) = *options.range;
+    } else if (run != job.options.runRanges.end() && s.active) {
+      std::tie(s.rangeMin, s.rangeMax) = run->second;
+    }
+  }
+
+  std::string info;
+  const size_t infoMark = job.messages.size();
+  const CliContext infoContext{loadOptions, params, sets.get(), count};
+  const std::string infoPath = job.subdir + "/info.json";
+  std::string fileStatus = "ok";
+  if (CaptureStandardOutput(
+          job.stage + "-info.json", [&] { return RunInfo(infoContext); }, info) != 0) {
+    fileStatus = job.MessageSince(infoMark, "File write error. -> " + infoPath);
+  } else {
+    job.outputs.emplace_back(infoPath, std::move(info));
+  }
+
+  rows.clear();
+  bool openGl = true;
+  std::string note;
+  const bool roi = options.roi1 || options.roi2;
+  for (const int t : types) {
+    ReportRow row;
+    row.slot = t;
+    row.name = sets[t].name;
+    row.status = fileStatus;
+    FillFigures(row, sets[t]);
+    row.figures[4] = Number(own[static_cast<size_t>(t)].first);
+    row.figures[5] = Number(own[static_cast<size_t>(t)].second);
+    if (row.Ok() && DrawViews(job, params, sets.get(), count, t, openGl, note, row) && roi) {
+      WriteRoiTable(job, params, sets.get(), t, row);
+    }
+    rows.push_back(std::move(row));
+  }
+  Finish(job, rows, note);
+}
 
 }  // namespace
 
