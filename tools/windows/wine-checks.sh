@@ -88,6 +88,50 @@ for f in "$root"/examples/*.thk; do
   done
 done
 
+echo "== report: workers, the Linux build's summary.csv, --resume, a stopped run"
+# Good and damaged files, named relative to the working folder so both builds print the same.
+mkdir -p "$work/rin"
+cp "$root"/examples/*.thk "$work/rin/"
+for f in "${seeds[@]}"; do cp "$f" "$work/rin/$(basename "$f").thk"; done
+report() {  # report CLI OUT [options]: runs report over rin/ in $work, echoes its status
+  local cli=$1 dir=$2
+  shift 2
+  (cd "$work" && $cli report rin/*.thk -o "$dir" --jobs 2 --timeout 120 --quiet "$@" 2>/dev/null)
+  echo "$?"
+}
+lstatus=$(report "$linux/orvelle-cli" lin)
+wstatus=$(report "wine $out/orvelle-cli.exe" win)
+lpages=$(pdfinfo "$work/lin/report.pdf" 2>/dev/null | sed -n 's/^Pages: *//p')
+wpages=$(pdfinfo "$work/win/report.pdf" 2>/dev/null | sed -n 's/^Pages: *//p')
+echo "$(($(wc -l <"$work/lin/summary.csv") - 1)) rows; status $lstatus and $wstatus; PDF pages $lpages and $wpages"
+cmp -s "$work/lin/summary.csv" "$work/win/summary.csv" || fail "report: summary.csv differs"
+[ "$lstatus" = "$wstatus" ] && [ -n "$lpages" ] && [ "$lpages" = "$wpages" ] || fail "report"
+wstatus=$(report "wine $out/orvelle-cli.exe" win --resume)
+cmp -s "$work/lin/summary.csv" "$work/win/summary.csv" && [ "$wstatus" = "$lstatus" ] ||
+  fail "report --resume"
+# Wine gives a console program started from a script no console to press Ctrl+C in, so the
+# stop comes through the same console handler, called when the file ORVELLE_REPORT_STOP_FILE
+# names appears: here once the second file is started (the slow examples go first), so the
+# first one's row is in and the rest are not run.
+(cd "$work" && ORVELLE_REPORT_STOP_FILE="$(winepath -w "$work")\\stop-now" \
+  wine "$out/orvelle-cli.exe" report rin/volcano_pitch5.thk rin/coads_atlantic_sparse.thk \
+  rin/[0-9]*.thk -o stop --jobs 1 --quiet 2>/dev/null) &
+pid=$!
+for _ in $(seq 1 300); do
+  [ "$(ls -d "$work"/stop/*/ 2>/dev/null | wc -l)" -ge 2 ] && break
+  sleep 0.1
+done
+touch "$work/stop-now"
+wait "$pid"
+status=$?
+kept=$(tail -n +2 "$work/stop/summary.csv" | grep -cvF ',not run,')
+notrun=$(grep -cF ',not run,' "$work/stop/summary.csv")
+echo "stopped: status $status, $kept finished rows kept, $notrun not run"
+[ "$status" -eq 130 ] && [ "$kept" -ge 1 ] && [ "$notrun" -ge 1 ] || fail "stopped report"
+tail -n +2 "$work/stop/summary.csv" | grep -vF ',not run,' | grep -vxFf "$work/lin/summary.csv" &&
+  fail "a finished row of the stopped run differs from the Linux build's"
+[ -z "$(find "$work/stop" -regex '.*\.[0-9]+$')" ] || fail "the stopped run left a temporary file"
+
 echo "== the window under Wine"
 gui=$work/gui
 mkdir -p "$gui"
