@@ -67,18 +67,6 @@ std::string LastError(const char* what) {
 
 HANDLE Handle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
-// A test of the stop path where no console can deliver Ctrl+C (as under Wine): once the file
-// ORVELLE_REPORT_STOP_FILE names exists, the console handler is called as for Ctrl+C.
-void CheckStopFile() {
-  static const std::wstring path = [] {
-    const wchar_t* v = _wgetenv(L"ORVELLE_REPORT_STOP_FILE");
-    return v != nullptr ? std::wstring(v) : std::wstring();
-  }();
-  if (!path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
-    OnConsoleEvent(CTRL_C_EVENT);
-  }
-}
-
 }  // namespace
 
 std::vector<std::string> ReportEnvironment() {
@@ -170,7 +158,6 @@ std::vector<bool> WaitForReportAnswers(const std::vector<ReportProcess>& process
   const auto until = std::chrono::steady_clock::now() + wait;
   std::vector<bool> out(processes.size(), false);
   for (;;) {
-    CheckStopFile();
     bool any = false;
     for (size_t i = 0; i < processes.size(); ++i) {
       DWORD available = 0;
@@ -211,10 +198,7 @@ int WaitReportProcess(const ReportProcess& p) {
 
 void InstallReportStopHandlers() { SetConsoleCtrlHandler(OnConsoleEvent, TRUE); }
 
-int ReportStopSignal() {
-  CheckStopFile();
-  return static_cast<int>(stopSignal);
-}
+int ReportStopSignal() { return static_cast<int>(stopSignal); }
 
 std::string ReportSelfPath() {
   std::wstring path(MAX_PATH, L'\0');
