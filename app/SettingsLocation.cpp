@@ -1,6 +1,7 @@
 #include "app/SettingsLocation.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
@@ -17,12 +18,15 @@ bool CanCreateFileIn(const QString& dir) {
 
 QString WithSeparator(const QString& dir) { return dir.endsWith('/') ? dir : dir + '/'; }
 
-// The binary directory of an installation prefix: the program's data directory (share/orvelle
-// beside bin/) exists. That directory belongs to the system even where the superuser may write
-// to it, and a settings file there would outlive the package that put the program there.
+// The binary directory of an installation: the program's data directory (share/orvelle beside
+// bin/) exists, or the Windows setup left its "installed" mark beside the program. That
+// directory belongs to the system even where its permissions let this user write to it, and a
+// settings file there would outlive the package or the uninstaller that put the program there.
 bool IsInstalledCopy(const QString& exeDir) {
   if (exeDir.isEmpty()) return false;
-  return QDir(QDir(exeDir).filePath(QStringLiteral(ORVELLE_DATA_DIR_FROM_BIN))).exists();
+  const QDir dir(exeDir);
+  return QDir(dir.filePath(QStringLiteral(ORVELLE_DATA_DIR_FROM_BIN))).exists() ||
+         QFileInfo::exists(dir.filePath(QStringLiteral("installed")));
 }
 
 }  // namespace

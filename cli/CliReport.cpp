@@ -3,13 +3,6 @@
 // line, Ctrl+C, --resume, and summary.csv and report.pdf.
 #include "cli/CliReport.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QGuiApplication>
@@ -37,10 +30,9 @@
 #include "cli/Cli.h"
 #include "cli/CliOptions.h"
 #include "cli/CliPicture.h"
+#include "cli/ReportProcess.h"
 #include "data/AtomicFile.h"
 #include "data/Message.h"
-
-extern char** environ;
 
 namespace orvelle::cli {
 namespace {
@@ -52,24 +44,7 @@ constexpr auto kPollInterval = std::chrono::milliseconds(20);
 constexpr double kScanInterval = 0.25;  // seconds between looks into a watched folder
 constexpr int kWriterNice = 10;         // the priority of a rewrite drawn while files arrive
 
-volatile std::sig_atomic_t stopSignal = 0;
-
-void OnStopSignal(int signal) { stopSignal = signal; }
-
-void InstallStopHandlers() {
-  struct sigaction action {};
-  action.sa_handler = OnStopSignal;
-  sigemptyset(&action.sa_mask);
-  for (const int s : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(s, &action, nullptr);
-}
-
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-std::string SelfPath() {
-  char buf[PATH_MAX];
-  const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-  return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
-}
 
 std::string Clocklike(double seconds) {
   const long s = std::max(0L, std::lround(seconds));
@@ -194,9 +169,7 @@ class StemNames {
 // A worker process and the file it is busy with. Jobs go down its standard input, a line each;
 // it answers "done" on its standard output when a file's findings are written.
 struct Worker {
-  pid_t pid = -1;
-  int jobs = -1;     // write end of the worker's standard input
-  int answers = -1;  // read end of its standard output
+  ReportProcess process;
   std::string pending;
   std::optional<size_t> entry;
   Clock::time_point since;
@@ -233,7 +206,7 @@ class ReportRun {
       : options_(options), progress_(options.quiet, options.watchDir) {
     // The workers get the environment the command was started with: the drawing set-up of
     // this process must not decide whether a worker can reach the display.
-    for (char** e = environ; *e != nullptr; ++e) environment_.emplace_back(*e);
+    environment_ = ReportEnvironment();
   }
 
   ~ReportRun() {
@@ -260,16 +233,15 @@ class ReportRun {
       ShowMessage("File write error. -> " + record);
       return 1;
     }
-    std::string stage = (fs::temp_directory_path(ec) / "orvelle-report-XXXXXX").string();
-    if (ec || ::mkdtemp(stage.data()) == nullptr) {
-      ShowMessage("Folder create error. -> " + stage);
+    const std::optional<std::string> stage = MakeReportStage();
+    if (!stage) {
+      ShowMessage("Folder create error. -> " +
+                  (fs::temp_directory_path(ec) / "orvelle-report-XXXXXX").string());
       return 1;
     }
-    stage_ = stage;
-    self_ = SelfPath();
-    InstallStopHandlers();
-    // A worker that died leaves a broken pipe: its writer learns of it from the write's result.
-    ::signal(SIGPIPE, SIG_IGN);
+    stage_ = *stage;
+    self_ = ReportSelfPath();
+    InstallReportStopHandlers();
 
     if (options_.shards > 0) {
       // Folder names come from the whole list, so that no two shards take the same one.
@@ -287,7 +259,7 @@ class ReportRun {
     if (options_.watchDir) WriteOutputs();
 
     Clock::time_point lastScan{};
-    while (stopSignal == 0) {
+    while (ReportStopSignal() == 0) {
       Dispatch();
       const bool finished = Collect();
       const bool idle = queue_.empty() && Busy() == 0;
@@ -310,7 +282,7 @@ class ReportRun {
       }
       progress_.Tick();
     }
-    const int stopped = stopSignal;
+    const int stopped = ReportStopSignal();
     if (stopped != 0) {
       StopWorkers();
       MarkNotRun();
@@ -421,11 +393,11 @@ class ReportRun {
     ReportEntry& e = entries_[index];
     const fs::path folder = fs::path(options_.outDir) / e.stem;
     const std::string findings = (folder / kFindingsName).string();
-    struct stat input {
-    }, made{};
-    if (::stat(e.file.c_str(), &input) != 0 || ::stat(findings.c_str(), &made) != 0) return false;
-    if (std::make_pair(made.st_mtim.tv_sec, made.st_mtim.tv_nsec) <=
-        std::make_pair(input.st_mtim.tv_sec, input.st_mtim.tv_nsec)) {
+    const std::optional<FileStamp> input = ReportFileStamp(e.file);
+    const std::optional<FileStamp> made = ReportFileStamp(findings);
+    if (!input || !made) return false;
+    if (std::make_pair(made->seconds, made->nanoseconds) <=
+        std::make_pair(input->seconds, input->nanoseconds)) {
       return false;
     }
     std::string text, file, note;
@@ -483,59 +455,15 @@ class ReportRun {
   }
 
   bool StartWorker() {
-    int toWorker[2], fromWorker[2];
-    if (::pipe2(toWorker, O_CLOEXEC) != 0) {
-      startError_ = std::string("The worker process could not be started: ") + std::strerror(errno);
-      return false;
-    }
-    if (::pipe2(fromWorker, O_CLOEXEC) != 0) {
-      startError_ = std::string("The worker process could not be started: ") + std::strerror(errno);
-      ::close(toWorker[0]);
-      ::close(toWorker[1]);
-      return false;
-    }
     const std::string stage = stage_ + "/" + std::to_string(++launches_);
     std::vector<std::string> args = {self_, kReportWorkerCommand, stage};
     args.insert(args.end(), options_.passOn.begin(), options_.passOn.end());
     args.insert(args.end(), options_.workerArgs.begin(), options_.workerArgs.end());
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (std::string& v : environment_) envp.push_back(v.data());
-    envp.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, toWorker[0], STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, fromWorker[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    // The coordinator catches the stop signals and ignores SIGPIPE; a worker gets the default
-    // actions back.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    for (const int s : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) sigaddset(&defaults, s);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
-    pid_t pid = 0;
-    const int error =
-        posix_spawn(&pid, self_.c_str(), &actions, &attributes, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-    ::close(toWorker[0]);
-    ::close(fromWorker[1]);
-    if (error != 0) {
-      ::close(toWorker[1]);
-      ::close(fromWorker[0]);
-      startError_ = std::string("The worker process could not be started: ") + std::strerror(error);
-      return false;
-    }
+    const std::optional<ReportProcess> process =
+        StartReportProcess(self_, args, environment_, startError_);
+    if (!process) return false;
     Worker w;
-    w.pid = pid;
-    w.jobs = toWorker[1];
-    w.answers = fromWorker[0];
+    w.process = *process;
     workers_.push_back(w);
     return true;
   }
@@ -553,29 +481,23 @@ class ReportRun {
     const std::string line = EscapeField(subdir.string()) + "\t" + EscapeField(e.file) + "\n";
     worker.entry = index;
     worker.since = Clock::now();
-    size_t sent = 0;
-    while (sent < line.size()) {
-      const ssize_t n = ::write(worker.jobs, line.data() + sent, line.size() - sent);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;  // a worker that died is found out by its closed answers
-      sent += static_cast<size_t>(n);
-    }
+    // A worker that died is found out by its closed answers.
+    SendToReportProcess(worker.process, line);
   }
 
   // Waits a little for answers, and takes those that came; true when any file finished.
   bool Collect() {
-    std::vector<pollfd> fds;
-    for (const Worker& w : workers_) fds.push_back(pollfd{w.answers, POLLIN, 0});
-    const int ready = ::poll(fds.data(), fds.size(), static_cast<int>(kPollInterval.count()));
-    if (ready < 0 && errno != EINTR) std::this_thread::sleep_for(kPollInterval);
+    std::vector<ReportProcess> processes;
+    for (const Worker& w : workers_) processes.push_back(w.process);
+    const std::vector<bool> ready = WaitForReportAnswers(processes, kPollInterval);
     bool any = false;
     std::vector<size_t> ended;
-    for (size_t i = 0; i < workers_.size() && ready > 0; ++i) {
-      if ((fds[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0) continue;
+    for (size_t i = 0; i < workers_.size(); ++i) {
+      if (!ready[i]) continue;
       Worker& w = workers_[i];
       char buf[256];
-      const ssize_t n = ::read(w.answers, buf, sizeof buf);
-      if (n < 0 && errno == EINTR) continue;
+      const long n = ReadReportAnswers(w.process, buf, sizeof buf);
+      if (n < 0) continue;
       if (n <= 0) {
         ended.push_back(i);
         continue;
@@ -598,7 +520,7 @@ class ReportRun {
     for (size_t i = workers_.size(); i-- > 0;) {
       const Worker& w = workers_[i];
       if (!w.entry || Seconds(Clock::now() - w.since) < timeout) continue;
-      ::kill(w.pid, SIGKILL);
+      StopReportProcess(w.process, true);
       any = WorkerEnded(i, "timed out after " + NumberText(timeout) + " s") || any;
     }
     return any;
@@ -609,18 +531,15 @@ class ReportRun {
   bool WorkerEnded(size_t i, const std::string& why) {
     const Worker w = workers_[i];
     workers_.erase(workers_.begin() + static_cast<std::ptrdiff_t>(i));
-    ::close(w.jobs);
-    ::close(w.answers);
-    int status = 0;
-    while (::waitpid(w.pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    CloseReportProcessPipes(w.process);
+    const int signal = WaitReportProcess(w.process);
     if (!w.entry) return false;
     if (!why.empty()) {
       Fail(*w.entry, why);
       return true;
     }
     std::string message = "The report of this file stopped before it was complete";
-    if (WIFSIGNALED(status)) message += " (signal " + std::to_string(WTERMSIG(status)) + ")";
+    if (signal != 0) message += " (signal " + std::to_string(signal) + ")";
     Fail(*w.entry, message + ".");
     return true;
   }
@@ -713,10 +632,10 @@ class ReportRun {
     std::sort(names.begin(), names.end());
     const Clock::time_point now = Clock::now();
     for (const std::string& path : names) {
-      struct stat st {};
-      if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-      const std::string key = std::to_string(st.st_size) + ":" + std::to_string(st.st_mtim.tv_sec) +
-                              "." + std::to_string(st.st_mtim.tv_nsec);
+      const std::optional<FileStamp> st = ReportFileStamp(path);
+      if (!st) continue;
+      const std::string key = std::to_string(st->size) + ":" + std::to_string(st->seconds) + "." +
+                              std::to_string(st->nanoseconds);
       Watched& w = watched_[path];
       if (key != w.key) {
         w.key = key;
@@ -767,7 +686,7 @@ class ReportRun {
     dirty_ = false;
     writing_ = std::async(std::launch::async, [entries = entries_, &options = options_] {
       // The workers come first: the rewrite takes what time they leave.
-      ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kWriterNice);
+      LowerThreadPriority(kWriterNice);
       return WriteBoth(entries, options);
     });
   }
@@ -792,15 +711,8 @@ class ReportRun {
 
   // Closes the workers' job lists, so each ends once idle, and waits for them.
   void EndWorkers() {
-    for (const Worker& w : workers_) {
-      ::close(w.jobs);
-      ::close(w.answers);
-    }
-    for (const Worker& w : workers_) {
-      int ignored = 0;
-      while (::waitpid(w.pid, &ignored, 0) < 0 && errno == EINTR) {
-      }
-    }
+    for (const Worker& w : workers_) CloseReportProcessPipes(w.process);
+    for (const Worker& w : workers_) WaitReportProcess(w.process);
     workers_.clear();
   }
 
@@ -809,7 +721,7 @@ class ReportRun {
   void StopWorkers() {
     std::vector<size_t> inFlight;
     for (const Worker& w : workers_) {
-      ::kill(w.pid, SIGTERM);
+      StopReportProcess(w.process, false);
       if (w.entry) inFlight.push_back(*w.entry);
     }
     EndWorkers();

@@ -1,11 +1,10 @@
 // Command line of orvelle-cli report: its own options, and the pipeline and ROI options of the
 // other commands checked by the very parser those commands use.
-#include <unistd.h>
-
 #include <charconv>
 #include <thread>
 
 #include "cli/CliReport.h"
+#include "cli/ReportProcess.h"
 
 namespace orvelle::cli {
 namespace {
@@ -45,8 +44,8 @@ std::string ShardConflict(const ReportOptions& o) {
 }
 
 int DefaultJobs() {
-  const long n = ::sysconf(_SC_NPROCESSORS_ONLN);
-  if (n >= 1) return static_cast<int>(std::min<long>(n, kMaxJobs));
+  const int n = ReportProcessorCount();
+  if (n >= 1) return std::min(n, kMaxJobs);
   return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 }
 

@@ -2,9 +2,6 @@
 // command does it, then for each chosen data type the pictures `render` draws, the JSON `info`
 // prints and the table `roi` writes, produced by those commands' own functions. Every output
 // reaches its final name whole or not at all.
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,6 +25,7 @@
 #include "cli/Cli.h"
 #include "cli/CliPicture.h"
 #include "cli/CliReport.h"
+#include "cli/ReportProcess.h"
 #include "data/AtomicFile.h"
 #include "data/Message.h"
 #include "data/Spline.h"
@@ -65,33 +63,6 @@ bool WriteWhole(const std::string& path, const std::string& bytes) {
   return ok;
 }
 
-sigset_t StopSignals() {
-  sigset_t stops;
-  sigemptyset(&stops);
-  for (const int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, s);
-  return stops;
-}
-
-// Qt and the OpenGL driver start threads of their own, and a signal sent to the process may
-// reach any thread that does not block it. So every thread blocks the stop signals, and one
-// waits for them: it ends the process by the signal's own action once no write is under way.
-void HandleStopSignals() {
-  const sigset_t stops = StopSignals();
-  ::pthread_sigmask(SIG_BLOCK, &stops, nullptr);
-  std::thread([stops] {
-    int signal = 0;
-    while (::sigwait(&stops, &signal) != 0) {
-    }
-    writing.lock();
-    ::signal(signal, SIG_DFL);
-    sigset_t one;
-    sigemptyset(&one);
-    sigaddset(&one, signal);
-    ::pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
-    ::raise(signal);
-  }).detach();
-}
-
 // A file's outputs go to disk together at its end: one flush for all of them costs about what
 // one file's flush costs, where a flush each took most of a file's time.
 using Outputs = std::vector<std::pair<std::string, std::string>>;
@@ -106,6 +77,17 @@ std::optional<std::string> WriteOutputs(const Outputs& outputs) {
          outputs[failed].first;
 }
 
+// The next line of standard input without its line end; false at the end of input.
+bool ReadJobLine(std::string& text) {
+  text.clear();
+  int c;
+  while ((c = std::getchar()) != EOF) {
+    if (c == '\n') return true;
+    text += static_cast<char>(c);
+  }
+  return !text.empty();
+}
+
 std::string Number(double v) {
   char buf[64];
   const auto r = std::to_chars(buf, buf + sizeof buf, v);
@@ -117,7 +99,7 @@ int CaptureStandardOutput(const std::string& scratch, const std::function<int()>
                           std::string& printed) {
   std::fflush(stdout);
   const int saved = ::dup(STDOUT_FILENO);
-  const int fd = ::open(scratch.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  const int fd = OpenCaptureFile(scratch);
   if (saved < 0 || fd < 0) {
     if (saved >= 0) ::close(saved);
     if (fd >= 0) ::close(fd);
@@ -411,18 +393,12 @@ void ReportFile(Job& job) {
 int RunReportWorker(const std::vector<std::string>& args) {
   if (args.empty()) return 2;
   // A coordinator that was killed outright takes its workers with it.
-  const pid_t coordinator = ::getppid();
-  HandleStopSignals();
-  ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-  if (::getppid() != coordinator) return 1;
+  if (!TieWorkerToCoordinator()) return 1;
+  HoldStopsWhileWriting(writing);
 
   // The replies go to the coordinator alone: what the commands print goes nowhere.
-  std::fflush(stdout);
-  const int replies = ::dup(STDOUT_FILENO);
-  const int null = ::open("/dev/null", O_WRONLY);
-  if (replies < 0 || null < 0) return 1;
-  ::dup2(null, STDOUT_FILENO);
-  ::close(null);
+  const int replies = TakeWorkerReplies();
+  if (replies < 0) return 1;
 
   ReportOptions options;
   std::vector<std::string> optionArgs(args.begin() + 1, args.end());
@@ -438,12 +414,8 @@ int RunReportWorker(const std::vector<std::string>& args) {
     if (current != nullptr) current->messages.push_back(text);
   });
 
-  char* line = nullptr;
-  size_t capacity = 0;
-  ssize_t length;
-  for (long n = 1; (length = ::getline(&line, &capacity, stdin)) > 0; ++n) {
-    std::string text(line, static_cast<size_t>(length));
-    if (text.back() == '\n') text.pop_back();
+  std::string text;
+  for (long n = 1; ReadJobLine(text); ++n) {
     const size_t tab = text.find('\t');
     Job job;
     if (tab == std::string::npos || !UnescapeField(text.substr(0, tab), job.subdir) ||
@@ -459,7 +431,6 @@ int RunReportWorker(const std::vector<std::string>& args) {
     const char done[] = "done\n";
     if (::write(replies, done, sizeof done - 1) != static_cast<ssize_t>(sizeof done - 1)) break;
   }
-  std::free(line);
   return 0;
 }
 

@@ -138,4 +138,14 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, Writ
   return true;
 }
 
+// Windows flushes each file as it is replaced; the files are written one after the other.
+bool WriteFilesAtomically(const std::vector<std::pair<std::string, std::string>>& files,
+                          size_t& failed, WriteFailure& failure) {
+  for (failed = 0; failed < files.size(); ++failed) {
+    if (!WriteFileAtomically(files[failed].first, files[failed].second, failure)) return false;
+  }
+  failure = WriteFailure::None;
+  return true;
+}
+
 }  // namespace orvelle

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Cross-builds orvelle.exe and orvelle-cli.exe for 64-bit Windows and packs the portable zip,
-# all into build-windows/. The static Qt for Windows is taken from ORVELLE_QT_MINGW, else
+# Cross-builds orvelle.exe and orvelle-cli.exe for 64-bit Windows and packs the portable zip
+# and the setup (cmake/windows/orvelle.nsi, made with makensis), all into build-windows/. The static Qt for Windows is taken from ORVELLE_QT_MINGW, else
 # build-windows/qt6-mingw, unpacked there from ../shared/toolchains when that copy exists, and
 # rebuilt from Debian's source (tools/build-qt-windows.sh) only when none is at hand.
 # Usage: tools/build-windows.sh [extra cmake targets...]
@@ -64,4 +64,34 @@ rm -f "$zip_file"
 stamp=$(git log -1 --format=%ct 2>/dev/null || echo 315532800)
 (cd "$out/zip" && export TZ=UTC && find "orvelle-$version-win64" -exec touch -d "@$stamp" {} + &&
   zip -qrX9 "$zip_file" "orvelle-$version-win64")
-ls -l "$out/orvelle.exe" "$out/orvelle-cli.exe" "$zip_file"
+
+echo "== setup"
+# The setup installs the portable folder's files; its uninstaller deletes the same list.
+lists=$out/nsis
+rm -rf "$lists" && mkdir -p "$lists"
+(
+  cd "$stage"
+  find . -type d | LC_ALL=C sort | while read -r d; do
+    rel=${d#.}
+    rel=${rel#/}
+    win=${rel//\//\\}
+    echo "SetOutPath \"\$INSTDIR${win:+\\$win}\""
+    find "$d" -maxdepth 1 -type f | LC_ALL=C sort | while read -r f; do
+      echo "File \"$stage/${f#./}\""
+    done
+  done >"$lists/files.nsh"
+  find . -type f | LC_ALL=C sort | while read -r f; do
+    rel=${f#./}
+    echo "Delete \"\$INSTDIR\\${rel//\//\\}\""
+  done >"$lists/unfiles.nsh"
+  find . -mindepth 1 -type d | LC_ALL=C sort -r | while read -r d; do
+    rel=${d#./}
+    echo "RMDir \"\$INSTDIR\\${rel//\//\\}\""
+  done >>"$lists/unfiles.nsh"
+)
+setup=$out/orvelle-$version-setup.exe
+setup_start=$(date +%s%N)
+makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DLISTS="$lists" \
+  -DICON="$out/build/windows/orvelle.ico" -DOUTFILE="$setup" cmake/windows/orvelle.nsi
+echo "setup made in $((($(date +%s%N) - setup_start) / 1000000)) ms"
+ls -l "$out/orvelle.exe" "$out/orvelle-cli.exe" "$zip_file" "$setup"

@@ -88,6 +88,48 @@ for f in "$root"/examples/*.thk; do
   done
 done
 
+echo "== report: workers, the Linux build's summary.csv, --resume, a stopped run"
+# Good and damaged files, named relative to the working folder so both builds print the same.
+mkdir -p "$work/rin"
+cp "$root"/examples/*.thk "$work/rin/"
+for f in "${seeds[@]}"; do cp "$f" "$work/rin/$(basename "$f").thk"; done
+report() {  # report CLI OUT [options]: runs report over rin/ in $work, echoes its status
+  local cli=$1 dir=$2
+  shift 2
+  (cd "$work" && $cli report rin/*.thk -o "$dir" --jobs 2 --timeout 120 --quiet "$@" 2>/dev/null)
+  echo "$?"
+}
+lstatus=$(report "$linux/orvelle-cli" lin)
+wstatus=$(report "wine $out/orvelle-cli.exe" win)
+lpages=$(pdfinfo "$work/lin/report.pdf" 2>/dev/null | sed -n 's/^Pages: *//p')
+wpages=$(pdfinfo "$work/win/report.pdf" 2>/dev/null | sed -n 's/^Pages: *//p')
+echo "$(($(wc -l <"$work/lin/summary.csv") - 1)) rows; status $lstatus and $wstatus; PDF pages $lpages and $wpages"
+cmp -s "$work/lin/summary.csv" "$work/win/summary.csv" || fail "report: summary.csv differs"
+[ "$lstatus" = "$wstatus" ] && [ -n "$lpages" ] && [ "$lpages" = "$wpages" ] || fail "report"
+wstatus=$(report "wine $out/orvelle-cli.exe" win --resume)
+cmp -s "$work/lin/summary.csv" "$work/win/summary.csv" && [ "$wstatus" = "$lstatus" ] ||
+  fail "report --resume"
+# Ctrl+C: Wine turns SIGINT to a console program into the console's Ctrl+C event, which
+# reaches the console handler as on Windows. It comes once the second file is started (the
+# slow examples go first), so the first one's row is in and the rest are not run.
+(cd "$work" && wine "$out/orvelle-cli.exe" report rin/volcano_pitch5.thk \
+  rin/coads_atlantic_sparse.thk rin/[0-9]*.thk -o stop --jobs 1 --quiet 2>/dev/null) &
+pid=$!
+for _ in $(seq 1 300); do
+  [ "$(ls -d "$work"/stop/*/ 2>/dev/null | wc -l)" -ge 2 ] && break
+  sleep 0.1
+done
+pkill -INT -n -f 'orvelle-cli.exe report rin/volcano_pitch5.thk rin/coads' || fail "no report to stop"
+wait "$pid"
+status=$?
+kept=$(tail -n +2 "$work/stop/summary.csv" | grep -cvF ',not run,')
+notrun=$(grep -cF ',not run,' "$work/stop/summary.csv")
+echo "stopped: status $status, $kept finished rows kept, $notrun not run"
+[ "$status" -eq 130 ] && [ "$kept" -ge 1 ] && [ "$notrun" -ge 1 ] || fail "stopped report"
+tail -n +2 "$work/stop/summary.csv" | grep -vF ',not run,' | grep -vxFf "$work/lin/summary.csv" &&
+  fail "a finished row of the stopped run differs from the Linux build's"
+[ -z "$(find "$work/stop" -regex '.*\.[0-9]+$')" ] || fail "the stopped run left a temporary file"
+
 echo "== the window under Wine"
 gui=$work/gui
 mkdir -p "$gui"
@@ -130,6 +172,49 @@ crlf=$(grep -c $'\r$' "$gui/setting.dat" 2>/dev/null || echo 0)
 echo "setting.dat beside orvelle.exe: $lines lines, $crlf with CR LF"
 [ "$lines" -eq 61 ] && [ "$crlf" -eq 61 ] || fail "setting.dat"
 echo "screenshots: $out/screenshot.png, $out/screenshot-keypad.png"
+
+echo "== the setup: silent install, the installed programs, the uninstaller"
+setup=$(ls "$out"/orvelle-*-setup.exe)
+progs=$(wine cmd /c echo %ProgramW6432% 2>/dev/null | tr -d '\r')
+inst=$(winepath -u "$progs\\Orvelle Test" 2>/dev/null)
+appdata=$(winepath -u "$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')\\Orvelle" 2>/dev/null)
+keys=('HKLM\Software\Classes\.thk' 'HKLM\Software\Classes\Orvelle.thk'
+  'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvelle')
+link=$(winepath -u "$(wine cmd /c echo %ProgramData% 2>/dev/null | tr -d '\r')\\Microsoft\\Windows\\Start Menu\\Programs\\Orvelle.lnk" 2>/dev/null)
+rm -rf "$inst" "$appdata"
+# /D= takes the rest of the command line, spaces and all, unquoted: cmd passes it as it is.
+wine cmd /c "$(winepath -w "$setup") /S /D=$progs\\Orvelle Test" || fail "silent install"
+installed=$(cd "$inst" 2>/dev/null && find . -type f | wc -l)
+echo "$installed files in $progs\\Orvelle Test"
+[ -f "$inst/installed" ] && [ -f "$inst/uninstall.exe" ] && [ -f "$inst/licences/orvelle.txt" ] ||
+  fail "installed files"
+[ -f "$link" ] || fail "no Start-menu entry"
+for k in "${keys[@]}"; do wine reg query "$k" >/dev/null 2>&1 || fail "no registry key $k"; done
+wine reg query 'HKLM\Software\Classes\Orvelle.thk\shell\open\command' /ve 2>/dev/null |
+  grep -q 'Orvelle Test\\orvelle.exe" "%1"' || fail "the .thk file type"
+wine "$inst/orvelle-cli.exe" info "$inst/examples/volcano_pitch5.thk" >"$work/i.out" 2>&1 &&
+  "$linux/orvelle-cli" info "$root/examples/volcano_pitch5.thk" | cmp -s - "$work/i.out" ||
+  fail "the installed orvelle-cli.exe"
+# The viewer started from the install folder keeps its settings in the user's folder.
+(cd "$inst" && wine orvelle.exe) &
+pid=$!
+if $window wait "Orvelle " 60; then
+  $window click "Orvelle " 789 695  # Exit
+else
+  fail "no window from the install folder"
+fi
+for _ in $(seq 1 150); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
+kill -0 "$pid" 2>/dev/null && kill "$pid"
+wait "$pid"
+[ -f "$appdata/setting.dat" ] && [ ! -e "$inst/setting.dat" ] ||
+  fail "the installed viewer's settings are not in $appdata"
+# What the setup put there and nothing else goes: setting.dat in the user's folder stays.
+wine "$inst/uninstall.exe" /S || fail "silent uninstall"
+for _ in $(seq 1 150); do [ -e "$inst" ] || break; sleep 0.2; done
+[ -e "$inst" ] && { fail "left in the install folder:"; find "$inst"; }
+[ -e "$link" ] && fail "the Start-menu entry is left"
+for k in "${keys[@]}"; do ! wine reg query "$k" >/dev/null 2>&1 || fail "registry key $k left"; done
+[ -f "$appdata/setting.dat" ] || fail "the uninstaller took the user's settings"
 
 [ "$failed" -eq 0 ] && echo "Windows checks passed" || echo "$failed Windows check(s) failed"
 [ "$failed" -eq 0 ]
