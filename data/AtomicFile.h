@@ -26,11 +26,15 @@ enum class WriteFailure {
 // process's open descriptors (/dev/stdout, /dev/fd/N, /proc/self/fd/N) is written through that
 // descriptor, at its offset and with its append flag. A device, FIFO or socket is written in
 // place, never replaced; a FIFO without a reader fails at once instead of waiting. Shows no
-// message: returns false on failure, errno as set by the failing call.
-bool WriteFileAtomically(const std::string& path, const std::string& bytes);
-
-// The same, also saying which step failed (None on success).
+// message: returns false on failure, errno as set by the failing call, `failure` the step that
+// failed (None on success).
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, WriteFailure& failure);
+
+// The same, without saying which step failed.
+inline bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
+  WriteFailure failure;
+  return WriteFileAtomically(path, bytes, failure);
+}
 
 // Several whole files, each as WriteFileAtomically writes it, for a writer that makes many at
 // once: their bytes are flushed to disk together, which costs about one flush instead of one per

@@ -221,11 +221,6 @@ bool Replace(const std::string& target, const std::string& bytes, const struct s
 
 }  // namespace
 
-bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
-  WriteFailure failure;
-  return WriteFileAtomically(path, bytes, failure);
-}
-
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, WriteFailure& failure) {
   failure = WriteFailure::None;
   const int descriptor = NamedDescriptor(path);

@@ -79,11 +79,6 @@ bool Replace(const std::wstring& temp, const std::wstring& target, bool existed)
 
 }  // namespace
 
-bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
-  WriteFailure failure;
-  return WriteFileAtomically(path, bytes, failure);
-}
-
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, WriteFailure& failure) {
   failure = WriteFailure::None;
   std::wstring target = WideText(path);
