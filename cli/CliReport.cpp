@@ -536,6 +536,7 @@ class ReportRun {
     CloseReportProcessPipes(w.process);
     const int signal = WaitReportProcess(w.process);
     if (!w.entry) return false;
+    RemoveTemporaries(*w.entry);
     if (!why.empty()) {
       Fail(*w.entry, why);
       return true;
@@ -734,7 +735,28 @@ class ReportRun {
       if (w.entry) inFlight.push_back(*w.entry);
     }
     EndWorkers();
-    for (const size_t index : inFlight) TakeFindings(index, true);
+    for (const size_t index : inFlight) {
+      RemoveTemporaries(index);
+      TakeFindings(index, true);
+    }
+  }
+
+  // A worker ended at once (Windows has no stop it could hold until a write is complete) may
+  // leave a write's temporary, the output's name with '.' and digits, in its file's folder.
+  void RemoveTemporaries(size_t index) {
+    const fs::path folder = PathFromUtf8(options_.outDir) / PathFromUtf8(entries_[index].stem);
+    std::vector<fs::path> left;
+    for (const fs::path& dir : {folder, folder / kPagesName}) {
+      std::error_code ec;
+      for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string ext = Utf8FromPath(it->path().extension());
+        if (ext.size() > 1 && ext.find_first_not_of("0123456789", 1) == std::string::npos) {
+          left.push_back(it->path());
+        }
+      }
+    }
+    std::error_code ignored;
+    for (const fs::path& p : left) fs::remove(p, ignored);
   }
 
   struct Watched {
