@@ -33,6 +33,7 @@
 #include "cli/ReportProcess.h"
 #include "data/AtomicFile.h"
 #include "data/Message.h"
+#include "data/Platform.h"
 
 namespace orvelle::cli {
 namespace {
@@ -154,7 +155,7 @@ class StemNames {
  public:
   StemNames() : used_{"summary.csv", "report.pdf", kOptionsRecordName, kShardRecordName} {}
   std::string Take(const std::string& file) {
-    std::string stem = fs::path(file).stem().string();
+    std::string stem = Utf8FromPath(PathFromUtf8(file).stem());
     if (stem.empty() || stem == "." || stem == "..") stem = "file";
     std::string name = stem;
     for (int n = 2; used_.count(name) != 0; ++n) name = stem + "-" + std::to_string(n);
@@ -176,7 +177,7 @@ struct Worker {
 };
 
 bool ReadFile(const std::string& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
   if (!in) return false;
   bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   return true;
@@ -212,23 +213,24 @@ class ReportRun {
   ~ReportRun() {
     if (!stage_.empty()) {
       std::error_code ignored;
-      fs::remove_all(stage_, ignored);
+      fs::remove_all(PathFromUtf8(stage_), ignored);
     }
   }
 
   int Run() {
     std::error_code ec;
     if (options_.resume && (!CheckOptionsRecord() || !CheckShardRecord())) return 2;
-    fs::create_directories(options_.outDir, ec);
-    if (!fs::is_directory(options_.outDir, ec)) {
+    const fs::path outDir = PathFromUtf8(options_.outDir);
+    fs::create_directories(outDir, ec);
+    if (!fs::is_directory(outDir, ec)) {
       ShowMessage("Folder create error. -> " + options_.outDir);
       return 1;
     }
-    if (options_.watchDir && !fs::is_directory(*options_.watchDir, ec)) {
+    if (options_.watchDir && !fs::is_directory(PathFromUtf8(*options_.watchDir), ec)) {
       ShowMessage("Folder open error. -> " + *options_.watchDir);
       return 1;
     }
-    const std::string record = (fs::path(options_.outDir) / kOptionsRecordName).string();
+    const std::string record = Utf8FromPath(outDir / kOptionsRecordName);
     if (!WriteFileAtomically(record, EncodeOptionsRecord(options_.passOn))) {
       ShowMessage("File write error. -> " + record);
       return 1;
@@ -236,7 +238,7 @@ class ReportRun {
     const std::optional<std::string> stage = MakeReportStage();
     if (!stage) {
       ShowMessage("Folder create error. -> " +
-                  (fs::temp_directory_path(ec) / "orvelle-report-XXXXXX").string());
+                  Utf8FromPath(fs::temp_directory_path(ec) / "orvelle-report-XXXXXX"));
       return 1;
     }
     stage_ = *stage;
@@ -305,7 +307,7 @@ class ReportRun {
  private:
   // --resume into a folder made with other options is refused before anything is written.
   bool CheckOptionsRecord() {
-    const std::string path = (fs::path(options_.outDir) / kOptionsRecordName).string();
+    const std::string path = Utf8FromPath(PathFromUtf8(options_.outDir) / kOptionsRecordName);
     std::string text;
     if (!ReadFile(path, text)) return true;  // a folder without a record: nothing to keep
     std::vector<std::string> before;
@@ -328,7 +330,7 @@ class ReportRun {
     std::string text;
     ShardRecord before;
     if (options_.shards == 0 ||
-        !ReadFile((fs::path(options_.outDir) / kShardRecordName).string(), text) ||
+        !ReadFile(Utf8FromPath(PathFromUtf8(options_.outDir) / kShardRecordName), text) ||
         !DecodeShardRecord(text, before)) {
       return true;
     }
@@ -347,7 +349,7 @@ class ReportRun {
   // The shard record: K/N and the whole list, and what the block's files gave once the run
   // has ended. A whole run leaves none behind, so its folder is never taken for a shard.
   bool WriteShardRecord() {
-    const fs::path path = fs::path(options_.outDir) / kShardRecordName;
+    const fs::path path = PathFromUtf8(options_.outDir) / kShardRecordName;
     if (options_.shards == 0) {
       std::error_code ignored;
       fs::remove(path, ignored);
@@ -361,8 +363,8 @@ class ReportRun {
     record.ended =
         std::all_of(entries_.begin(), entries_.end(), [](const ReportEntry& e) { return e.done; });
     if (record.ended) record.entries = entries_;
-    if (!WriteFileAtomically(path.string(), EncodeShardRecord(record))) {
-      ShowMessage("File write error. -> " + path.string());
+    if (!WriteFileAtomically(Utf8FromPath(path), EncodeShardRecord(record))) {
+      ShowMessage("File write error. -> " + Utf8FromPath(path));
       return false;
     }
     return true;
@@ -375,7 +377,7 @@ class ReportRun {
     if (!options_.resume) {
       // Findings of an earlier run (perhaps with other options) must not pass for this run's.
       std::error_code ignored;
-      fs::remove(fs::path(options_.outDir) / e.stem / kFindingsName, ignored);
+      fs::remove(PathFromUtf8(options_.outDir) / PathFromUtf8(e.stem) / kFindingsName, ignored);
     }
     entries_.push_back(std::move(e));
     queue_.push_back(entries_.size() - 1);
@@ -391,8 +393,8 @@ class ReportRun {
   // than it, with every row ok and every output in place.
   bool TakeFinished(size_t index) {
     ReportEntry& e = entries_[index];
-    const fs::path folder = fs::path(options_.outDir) / e.stem;
-    const std::string findings = (folder / kFindingsName).string();
+    const fs::path folder = PathFromUtf8(options_.outDir) / PathFromUtf8(e.stem);
+    const std::string findings = Utf8FromPath(folder / kFindingsName);
     const std::optional<FileStamp> input = ReportFileStamp(e.file);
     const std::optional<FileStamp> made = ReportFileStamp(findings);
     if (!input || !made) return false;
@@ -425,7 +427,7 @@ class ReportRun {
     }
     e.rows = std::move(rows);
     e.note = note;
-    e.pages = (folder / kPagesName).string();
+    e.pages = Utf8FromPath(folder / kPagesName);
     Finished(index);
     return true;
   }
@@ -470,15 +472,15 @@ class ReportRun {
 
   void Assign(Worker& worker, size_t index) {
     ReportEntry& e = entries_[index];
-    const fs::path subdir = fs::path(options_.outDir) / e.stem;
+    const fs::path subdir = PathFromUtf8(options_.outDir) / PathFromUtf8(e.stem);
     std::error_code ec;
     fs::create_directory(subdir, ec);
     if (!fs::is_directory(subdir, ec)) {
-      Fail(index, "Folder create error. -> " + subdir.string());
+      Fail(index, "Folder create error. -> " + Utf8FromPath(subdir));
       return;
     }
     fs::remove(subdir / kFindingsName, ec);  // the answer is the findings this job writes
-    const std::string line = EscapeField(subdir.string()) + "\t" + EscapeField(e.file) + "\n";
+    const std::string line = EscapeField(Utf8FromPath(subdir)) + "\t" + EscapeField(e.file) + "\n";
     worker.entry = index;
     worker.since = Clock::now();
     // A worker that died is found out by its closed answers.
@@ -534,6 +536,7 @@ class ReportRun {
     CloseReportProcessPipes(w.process);
     const int signal = WaitReportProcess(w.process);
     if (!w.entry) return false;
+    RemoveTemporaries(*w.entry);
     if (!why.empty()) {
       Fail(*w.entry, why);
       return true;
@@ -548,17 +551,17 @@ class ReportRun {
   // `mayLack` stays unfinished. True when taken.
   bool TakeFindings(size_t index, bool mayLack = false) {
     ReportEntry& e = entries_[index];
-    const fs::path folder = fs::path(options_.outDir) / e.stem;
+    const fs::path folder = PathFromUtf8(options_.outDir) / PathFromUtf8(e.stem);
     std::string text, file, note;
     std::vector<ReportRow> rows;
-    if (!ReadFile((folder / kFindingsName).string(), text) ||
+    if (!ReadFile(Utf8FromPath(folder / kFindingsName), text) ||
         !DecodeFindings(text, file, rows, note) || file != e.file) {
       if (!mayLack) Fail(index, "The report of this file stopped before it was complete.");
       return false;
     }
     e.rows = std::move(rows);
     e.note = note;
-    e.pages = (folder / kPagesName).string();
+    e.pages = Utf8FromPath(folder / kPagesName);
     Finished(index);
     return true;
   }
@@ -586,7 +589,7 @@ class ReportRun {
     }
     if (std::none_of(e.rows.begin(), e.rows.end(), [](const ReportRow& r) { return r.Ok(); })) {
       // A file that gave nothing leaves no folder behind.
-      const fs::path folder = fs::path(options_.outDir) / e.stem;
+      const fs::path folder = PathFromUtf8(options_.outDir) / PathFromUtf8(e.stem);
       std::error_code ignored;
       fs::remove(folder / kFindingsName, ignored);
       fs::remove(folder / kPagesName, ignored);
@@ -622,12 +625,19 @@ class ReportRun {
   void Scan() {
     std::error_code ec;
     std::vector<std::string> names;
-    for (fs::directory_iterator it(*options_.watchDir, ec), end; !ec && it != end;
+    // A file's name is the folder as given, '/' and its own name, on every system alike, so
+    // that summary.csv names it with the same bytes.
+    std::string folder = *options_.watchDir;
+    if (!folder.empty() && folder.back() != '/' &&
+        folder.back() != static_cast<char>(fs::path::preferred_separator)) {
+      folder += '/';
+    }
+    for (fs::directory_iterator it(PathFromUtf8(*options_.watchDir), ec), end; !ec && it != end;
          it.increment(ec)) {
-      std::string ext = it->path().extension().string();
+      std::string ext = Utf8FromPath(it->path().extension());
       std::transform(ext.begin(), ext.end(), ext.begin(),
                      [](unsigned char c) { return std::tolower(c); });
-      if (ext == ".thk") names.push_back(it->path().string());
+      if (ext == ".thk") names.push_back(folder + Utf8FromPath(it->path().filename()));
     }
     std::sort(names.begin(), names.end());
     const Clock::time_point now = Clock::now();
@@ -659,13 +669,13 @@ class ReportRun {
   // or nothing. Needs the GUI application; may run beside the coordinator's own work.
   static std::optional<std::string> WriteBoth(const std::vector<ReportEntry>& entries,
                                               const ReportOptions& options) {
-    const std::string summary = (fs::path(options.outDir) / "summary.csv").string();
+    const std::string summary = Utf8FromPath(PathFromUtf8(options.outDir) / "summary.csv");
     if (!WriteFileAtomically(summary, SummaryCsv(entries, options))) {
       return "File write error. -> " + summary;
     }
     const std::string pdf = ReportPdf(entries, options);
     if (pdf.empty()) return std::string();
-    const std::string path = (fs::path(options.outDir) / "report.pdf").string();
+    const std::string path = Utf8FromPath(PathFromUtf8(options.outDir) / "report.pdf");
     if (!WriteFileAtomically(path, pdf)) return "File write error. -> " + path;
     return std::nullopt;
   }
@@ -725,7 +735,28 @@ class ReportRun {
       if (w.entry) inFlight.push_back(*w.entry);
     }
     EndWorkers();
-    for (const size_t index : inFlight) TakeFindings(index, true);
+    for (const size_t index : inFlight) {
+      RemoveTemporaries(index);
+      TakeFindings(index, true);
+    }
+  }
+
+  // A worker ended at once (Windows has no stop it could hold until a write is complete) may
+  // leave a write's temporary, the output's name with '.' and digits, in its file's folder.
+  void RemoveTemporaries(size_t index) {
+    const fs::path folder = PathFromUtf8(options_.outDir) / PathFromUtf8(entries_[index].stem);
+    std::vector<fs::path> left;
+    for (const fs::path& dir : {folder, folder / kPagesName}) {
+      std::error_code ec;
+      for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string ext = Utf8FromPath(it->path().extension());
+        if (ext.size() > 1 && ext.find_first_not_of("0123456789", 1) == std::string::npos) {
+          left.push_back(it->path());
+        }
+      }
+    }
+    std::error_code ignored;
+    for (const fs::path& p : left) fs::remove(p, ignored);
   }
 
   struct Watched {

@@ -15,6 +15,7 @@
 #include "cli/CliReport.h"
 #include "data/AtomicFile.h"
 #include "data/Message.h"
+#include "data/Platform.h"
 
 namespace orvelle::cli {
 namespace {
@@ -68,22 +69,22 @@ std::string Words(const std::vector<std::string>& list) {
 bool LinkTree(const fs::path& from, const fs::path& to, std::string& failed) {
   std::error_code ec;
   fs::create_directories(to, ec);
-  if (ec) return failed = to.string(), false;
+  if (ec) return failed = Utf8FromPath(to), false;
   for (fs::recursive_directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec)) {
     const fs::path target = to / it->path().lexically_relative(from);
     if (it->is_directory(ec)) {
       fs::create_directories(target, ec);
-      if (ec) return failed = target.string(), false;
+      if (ec) return failed = Utf8FromPath(target), false;
       continue;
     }
     fs::create_hard_link(it->path(), target, ec);
     if (ec) {
       ec.clear();
       fs::copy_file(it->path(), target, fs::copy_options::overwrite_existing, ec);
-      if (ec) return failed = target.string(), false;
+      if (ec) return failed = Utf8FromPath(target), false;
     }
   }
-  if (ec) return failed = from.string(), false;
+  if (ec) return failed = Utf8FromPath(from), false;
   return true;
 }
 
@@ -168,11 +169,13 @@ int RunReportMerge(const ReportOptions& options) {
     Shard s;
     s.dir = dir;
     std::string text;
-    if (!ReadFile(fs::path(dir) / kShardRecordName, text) || !DecodeShardRecord(text, s.record)) {
+    if (!ReadFile(PathFromUtf8(dir) / kShardRecordName, text) ||
+        !DecodeShardRecord(text, s.record)) {
       return Refuse(dir + " is not a shard folder: it holds no readable " + kShardRecordName +
                     ", which report --shard K/N writes");
     }
-    if (!ReadFile(fs::path(dir) / kOptionsRecordName, text) || !DecodeOptionsRecord(text, s.passOn))
+    if (!ReadFile(PathFromUtf8(dir) / kOptionsRecordName, text) ||
+        !DecodeOptionsRecord(text, s.passOn))
       return Refuse(dir + " holds no readable " + kOptionsRecordName);
     shards.push_back(std::move(s));
   }
@@ -218,11 +221,11 @@ int RunReportMerge(const ReportOptions& options) {
       for (const ReportRow& r : e.rows) {
         if (!r.Ok() || !r.slot) continue;
         for (const std::string& view : r.views) {
-          const fs::path picture = fs::path(s->dir) / e.stem / kPagesName /
+          const fs::path picture = PathFromUtf8(s->dir) / PathFromUtf8(e.stem) / kPagesName /
                                    (view + "-" + std::to_string(*r.slot) + ".png");
           std::error_code ec;
           if (!fs::is_regular_file(picture, ec))
-            return Refuse(picture.string() + " is missing: run " + Which(*s) + " again");
+            return Refuse(Utf8FromPath(picture) + " is missing: run " + Which(*s) + " again");
         }
       }
     }
@@ -241,34 +244,33 @@ int RunReportMerge(const ReportOptions& options) {
   }
 
   std::error_code ec;
-  if (fs::exists(options.outDir, ec) &&
-      (!fs::is_directory(options.outDir, ec) || !fs::is_empty(options.outDir, ec))) {
+  const fs::path out = PathFromUtf8(options.outDir);
+  if (fs::exists(out, ec) && (!fs::is_directory(out, ec) || !fs::is_empty(out, ec))) {
     return Refuse(options.outDir + " is not an empty folder: merge into a new one");
   }
 
-  fs::create_directories(options.outDir, ec);
-  if (!fs::is_directory(options.outDir, ec)) {
+  fs::create_directories(out, ec);
+  if (!fs::is_directory(out, ec)) {
     ShowMessage("Folder create error. -> " + options.outDir);
     return 1;
   }
-  const fs::path out(options.outDir);
-  if (!WriteFileAtomically((out / kOptionsRecordName).string(),
+  if (!WriteFileAtomically(Utf8FromPath(out / kOptionsRecordName),
                            EncodeOptionsRecord(first.passOn))) {
-    ShowMessage("File write error. -> " + (out / kOptionsRecordName).string());
+    ShowMessage("File write error. -> " + Utf8FromPath(out / kOptionsRecordName));
     return 1;
   }
   std::vector<ReportEntry> entries;
   bool anyFailed = false;
   for (const auto& [k, s] : byIndex) {
     for (ReportEntry e : s->record.entries) {
-      const fs::path from = fs::path(s->dir) / e.stem;
+      const fs::path from = PathFromUtf8(s->dir) / PathFromUtf8(e.stem);
       if (std::any_of(e.rows.begin(), e.rows.end(), [](const ReportRow& r) { return r.Ok(); })) {
         std::string failed;
-        if (!LinkTree(from, out / e.stem, failed)) {
+        if (!LinkTree(from, out / PathFromUtf8(e.stem), failed)) {
           ShowMessage("File write error. -> " + failed);
           return 1;
         }
-        e.pages = (out / e.stem / kPagesName).string();
+        e.pages = Utf8FromPath(out / PathFromUtf8(e.stem) / kPagesName);
       }
       anyFailed = anyFailed || e.Failed();
       entries.push_back(std::move(e));
@@ -277,14 +279,14 @@ int RunReportMerge(const ReportOptions& options) {
 
   std::unique_ptr<QGuiApplication> app;
   if (QCoreApplication::instance() == nullptr) app = StartGuiApplication(false);
-  const std::string summary = (out / "summary.csv").string();
+  const std::string summary = Utf8FromPath(out / "summary.csv");
   if (!WriteFileAtomically(summary, SummaryCsv(entries, drawing))) {
     ShowMessage("File write error. -> " + summary);
     return 1;
   }
   const std::string pdf = ReportPdf(entries, drawing);
   if (pdf.empty()) return 1;
-  const std::string pdfPath = (out / "report.pdf").string();
+  const std::string pdfPath = Utf8FromPath(out / "report.pdf");
   if (!WriteFileAtomically(pdfPath, pdf)) {
     ShowMessage("File write error. -> " + pdfPath);
     return 1;

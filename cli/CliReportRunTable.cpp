@@ -2,8 +2,6 @@
 // text so that they print sharp and their words can be searched.
 #include "cli/CliReportRunTable.h"
 
-#include <QByteArray>
-#include <QFile>
 #include <QFont>
 #include <QFontMetrics>
 #include <QPen>
@@ -15,6 +13,7 @@
 #include <optional>
 
 #include "data/NameText.h"
+#include "data/Platform.h"
 
 namespace orvelle::cli {
 namespace {
@@ -245,13 +244,10 @@ void DrawTrend(QPainter& painter, const QRect& box, const QString& title,
 
 }  // namespace
 
-QString FileText(const std::string& path) {
-  return QFile::decodeName(QByteArray::fromStdString(path));
-}
+QString FileText(const std::string& path) { return QString::fromUtf8(path); }
 
 std::string FileName(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
+  return Utf8FromPath(PathFromUtf8(path).filename());
 }
 
 QString SignificantFigure(const std::string& figure) {

@@ -12,10 +12,11 @@
 
 namespace orvelle::cli {
 
-// A path's bytes as the file system names them.
+// A path the program holds (UTF-8 on every system) as text; a byte that spells no character
+// shows as U+FFFD.
 QString FileText(const std::string& path);
 
-// The last component of a path ("a/b/c.thk" -> "c.thk").
+// The last component of a path ("a/b/c.thk" -> "c.thk"; on Windows also "a\\c.thk" -> "c.thk").
 std::string FileName(const std::string& path);
 
 // A figure as a person reads it: a number with a fraction or exponent to six significant

@@ -28,6 +28,7 @@
 #include "cli/ReportProcess.h"
 #include "data/AtomicFile.h"
 #include "data/Message.h"
+#include "data/Platform.h"
 #include "data/Spline.h"
 #include "data/ThkFormat.h"
 #include "data/Uniformity.h"
@@ -45,7 +46,7 @@ namespace {
 constexpr int kColorMapSide = 301;
 
 std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
@@ -113,7 +114,8 @@ int CaptureStandardOutput(const std::string& scratch, const std::function<int()>
   ::dup2(saved, STDOUT_FILENO);
   ::close(saved);
   printed = ReadBytes(scratch);
-  std::remove(scratch.c_str());
+  std::error_code ignored;
+  std::filesystem::remove(PathFromUtf8(scratch), ignored);
   return status;
 }
 
@@ -243,7 +245,7 @@ bool DrawViews(Job& job, const ViewerParams& params, GridDataSet* sets, int coun
   const std::string scratch = job.stage + "-scratch.png";
   const std::string pages = job.subdir + "/" + kPagesName;
   std::error_code ec;
-  std::filesystem::create_directory(pages, ec);
+  std::filesystem::create_directory(PathFromUtf8(pages), ec);
   for (int v = 0; v < 4; ++v) {
     const bool surface = v == 3;
     if (surface && !openGl) continue;

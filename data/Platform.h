@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,5 +41,12 @@ std::string Cp932Text(std::string_view bytes);
 // `text` (lines ending in '\n') with the line ends of the system's text files: unchanged on
 // POSIX systems, CR LF on Windows.
 std::string NativeLineEnds(std::string text);
+
+// A file-system path from the program's UTF-8 text of it, and back: the same bytes on POSIX
+// systems; on Windows the UTF-16 path, so no name depends on the ANSI code page (invalid UTF-8
+// and unpaired UTF-16 become U+FFFD instead of throwing). Every path the program builds, opens
+// or prints goes through these.
+std::filesystem::path PathFromUtf8(const std::string& text);
+std::string Utf8FromPath(const std::filesystem::path& path);
 
 }  // namespace orvelle

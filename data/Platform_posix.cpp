@@ -79,4 +79,8 @@ std::string Cp932Text(std::string_view bytes) {
 
 std::string NativeLineEnds(std::string text) { return text; }
 
+std::filesystem::path PathFromUtf8(const std::string& text) { return text; }
+
+std::string Utf8FromPath(const std::filesystem::path& path) { return path.native(); }
+
 }  // namespace orvelle

@@ -118,4 +118,8 @@ std::string NativeLineEnds(std::string text) {
   return out;
 }
 
+std::filesystem::path PathFromUtf8(const std::string& text) { return WideText(text); }
+
+std::string Utf8FromPath(const std::filesystem::path& path) { return Utf8Text(path.native()); }
+
 }  // namespace orvelle

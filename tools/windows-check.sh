@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds the Windows programs (tools/build-windows.sh) and checks them under Wine and Xvfb: the
 # Windows unit tests, the command-line contract, the same bytes as the Linux build for info,
-# grid and roi, the same pixels for render, the same summary.csv for report (and a stopped
-# report's finished rows), the window with an example, its four views, the keypad's Japanese
-# message, screenshots of both (build-windows/screenshot*.png) and the settings file written on
-# Exit, and the setup: a silent install, the installed programs, and a complete uninstall.
+# grid and roi, the same pixels for render, the same summary.csv for report (also over Japanese
+# names, from a watched folder and from shards merged, and a stopped report's finished rows), the
+# window with an example, its four views, the keypad's Japanese message, screenshots of both
+# (build-windows/screenshot*.png) and the settings file written on Exit, and the setup: a silent
+# install, the installed programs, and a complete uninstall.
 # Usage: tools/windows-check.sh [LINUX_BUILD_DIR]   (default build; needs its orvelle-cli)
 set -euo pipefail
 cd "$(dirname "$0")/.."

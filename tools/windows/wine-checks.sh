@@ -130,6 +130,40 @@ tail -n +2 "$work/stop/summary.csv" | grep -vF ',not run,' | grep -vxFf "$work/l
   fail "a finished row of the stopped run differs from the Linux build's"
 [ -z "$(find "$work/stop" -regex '.*\.[0-9]+$')" ] || fail "the stopped run left a temporary file"
 
+echo "== report: Japanese names, a watched folder, shards and merge"
+# The same names relative to the working folder on both sides, so summary.csv must be equal.
+mkdir -p "$work/測定"
+cp "$root/examples/volcano_pitch5.thk" "$work/測定/ウェーハ１.thk"
+cp "$root/examples/volcano_pitch5.thk" "$work/測定/ウェーハ２.thk"
+jp_report() {  # jp_report CLI OUT [options]: report over the two Japanese files from $work
+  local cli=$1 dir=$2
+  shift 2
+  (cd "$work" && $cli report 測定/ウェーハ１.thk 測定/ウェーハ２.thk -o "$dir" --quiet "$@" 2>/dev/null)
+}
+jp_report "$linux/orvelle-cli" jlin
+jp_report "wine $out/orvelle-cli.exe" jwin
+[ -f "$work/jwin/ウェーハ１/info.json" ] && cmp -s "$work/jlin/summary.csv" "$work/jwin/summary.csv" ||
+  fail "report over Japanese names"
+jp_report "wine $out/orvelle-cli.exe" js1 --shard 1/2
+jp_report "wine $out/orvelle-cli.exe" js2 --shard 2/2
+(cd "$work" && wine "$out/orvelle-cli.exe" report --merge -o jmerged js2 js1 --quiet 2>/dev/null)
+[ -f "$work/jmerged/ウェーハ２/page/colormap-0.png" ] &&
+  cmp -s "$work/jlin/summary.csv" "$work/jmerged/summary.csv" || fail "report --shard and --merge"
+# A watched folder names its files folder/name, as on Linux.
+(cd "$work" && wine "$out/orvelle-cli.exe" report --watch 測定 -o jwatch --settle 0 --quiet \
+  2>/dev/null) &
+pid=$!
+for _ in $(seq 1 600); do
+  [ "$(wc -l 2>/dev/null <"$work/jwatch/summary.csv" || echo 0)" -ge 3 ] && break
+  sleep 0.1
+done
+pkill -INT -n -f 'orvelle-cli.exe report --watch' || fail "no watching report to stop"
+wait "$pid"
+cmp -s "$work/jlin/summary.csv" "$work/jwatch/summary.csv" || {
+  fail "report --watch"
+  cut -d, -f1 "$work/jwatch/summary.csv"
+}
+
 echo "== the window under Wine"
 gui=$work/gui
 mkdir -p "$gui"
