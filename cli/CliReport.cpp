@@ -425,11 +425,17 @@ class ReportRun {
         return false;
       }
     }
+    Adopt(index, folder, std::move(rows), std::move(note));
+    return true;
+  }
+
+  // The entry's rows and note as its folder's findings give them; the entry is then finished.
+  void Adopt(size_t index, const fs::path& folder, std::vector<ReportRow> rows, std::string note) {
+    ReportEntry& e = entries_[index];
     e.rows = std::move(rows);
-    e.note = note;
+    e.note = std::move(note);
     e.pages = Utf8FromPath(folder / kPagesName);
     Finished(index);
-    return true;
   }
 
   // Hands queued files to free workers, starting workers up to --jobs as needed.
@@ -559,10 +565,7 @@ class ReportRun {
       if (!mayLack) Fail(index, "The report of this file stopped before it was complete.");
       return false;
     }
-    e.rows = std::move(rows);
-    e.note = note;
-    e.pages = Utf8FromPath(folder / kPagesName);
-    Finished(index);
+    Adopt(index, folder, std::move(rows), std::move(note));
     return true;
   }
 
