@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -113,6 +114,14 @@ inline constexpr std::array<const char*, kFigureCount> kFigureNames = {
     // uniformity of the conditioned grid, then of the measured lattice as read
     "stdDev", "nonUniformityPct", "cvPct", "sitesCount", "sitesMin", "sitesMax", "sitesMean",
     "sitesStdDev", "sitesNonUniformityPct", "sitesCvPct"};
+// The position of a figure in kFigureNames (and ReportRow::figures); a name not in the list does
+// not compile where a constant is asked for.
+constexpr int FigureIndex(std::string_view name) {
+  for (int i = 0; i < kFigureCount; ++i) {
+    if (name == kFigureNames[static_cast<size_t>(i)]) return i;
+  }
+  throw "no such figure";
+}
 struct ReportRow {
   std::optional<int> slot;         // absent when the file failed before a data type was chosen
   std::string name;                // the name's bytes as read

@@ -172,7 +172,7 @@ void DrawTypePage(QPainter& painter, PageFlow& flow, const ReportEntry& entry, c
            picture("contour"), {});
   y += top + 20;
   const int bottom = captionHeight + std::max(sizes.lineGraph.height(), sizes.surface.height());
-  const GridPointF section = SectionPoint(row.figures[0]);
+  const GridPointF section = SectionPoint(row.figures[FigureIndex("size")]);
   DrawView(painter,
            QRect(left, y, sizes.lineGraph.width(), captionHeight + sizes.lineGraph.height()),
            QStringLiteral("Line graph: X section at Y = %1, Y section at X = %2")

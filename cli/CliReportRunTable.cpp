@@ -21,12 +21,12 @@ namespace {
 constexpr double kMarginMm = 15.0;
 constexpr int kSignificantDigits = 6;
 // Figure indices in ReportRow::figures.
-constexpr int kSitesCount = 12;
-constexpr int kSitesMin = 13;
-constexpr int kSitesMax = 14;
-constexpr int kSitesMean = 15;
-constexpr int kSitesStdDev = 16;
-constexpr int kSitesNonUniformity = 17;
+constexpr int kSitesCount = FigureIndex("sitesCount");
+constexpr int kSitesMin = FigureIndex("sitesMin");
+constexpr int kSitesMax = FigureIndex("sitesMax");
+constexpr int kSitesMean = FigureIndex("sitesMean");
+constexpr int kSitesStdDev = FigureIndex("sitesStdDev");
+constexpr int kSitesNonUniformity = FigureIndex("sitesNonUniformityPct");
 
 int Margin() { return static_cast<int>(std::lround(kMarginMm / 25.4 * kReportDpi)); }
 

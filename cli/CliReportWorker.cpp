@@ -380,8 +380,8 @@ void ReportFile(Job& job) {
     row.name = sets[t].name;
     row.status = fileStatus;
     FillFigures(row, sets[t]);
-    row.figures[4] = Number(own[static_cast<size_t>(t)].first);
-    row.figures[5] = Number(own[static_cast<size_t>(t)].second);
+    row.figures[FigureIndex("min")] = Number(own[static_cast<size_t>(t)].first);
+    row.figures[FigureIndex("max")] = Number(own[static_cast<size_t>(t)].second);
     if (row.Ok() && DrawViews(job, params, sets.get(), count, t, openGl, note, row) && roi) {
       WriteRoiTable(job, params, sets.get(), t, row);
     }
