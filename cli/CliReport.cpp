@@ -12,6 +12,7 @@
 #include <charconv>
 #include <chrono>
 #include <climits>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +24,7 @@
 #include <iterator>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <thread>
@@ -201,6 +203,89 @@ double RewriteInterval() {
   return 5.0;
 }
 
+// report.pdf drawn on a thread beside the workers: each file's pages as soon as the file and
+// every file before it in the list are done (the list's order, not the order they finish in, so
+// the bytes do not depend on timing), which leaves only the overview pages to the run's end.
+class PdfBeside {
+ public:
+  // Needs the GUI application.
+  explicit PdfBeside(const ReportOptions& options) : options_(options) {
+    thread_ = std::thread([this] { Draw(); });
+  }
+
+  ~PdfBeside() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      quit_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+  }
+
+  PdfBeside(const PdfBeside&) = delete;
+  PdfBeside& operator=(const PdfBeside&) = delete;
+
+  // The next entry of the list, done.
+  void Add(const ReportEntry& entry) {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      todo_.push_back(entry);
+    }
+    wake_.notify_all();
+  }
+
+  // Starts the end of the report of `entries` (ReportPdfDrawer::Finish); Result waits for it.
+  void Finish(std::vector<ReportEntry> entries) {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      final_ = std::move(entries);
+    }
+    wake_.notify_all();
+  }
+  std::string Result() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    wake_.wait(lock, [this] { return result_.has_value(); });
+    return *result_;
+  }
+
+ private:
+  void Draw() {
+    // The stop signals are the coordinator's: its main thread is the one to see them.
+    KeepStopSignalsFromThisThread();
+    ReportPdfDrawer drawer(options_);
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (true) {
+      wake_.wait(lock, [this] { return quit_ || !todo_.empty() || final_.has_value(); });
+      if (!todo_.empty()) {
+        const ReportEntry entry = std::move(todo_.front());
+        todo_.pop_front();
+        lock.unlock();
+        drawer.Add(entry);
+        lock.lock();
+      } else if (final_) {
+        const std::vector<ReportEntry> entries = std::move(*final_);
+        final_.reset();
+        lock.unlock();
+        std::string pdf = drawer.Finish(entries);
+        lock.lock();
+        result_ = std::move(pdf);
+        wake_.notify_all();
+      } else if (quit_) {
+        return;
+      }
+    }
+  }
+
+  const ReportOptions& options_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::deque<ReportEntry> todo_;
+  std::optional<std::vector<ReportEntry>> final_;
+  std::optional<std::string> result_;
+  bool quit_ = false;
+  std::thread thread_;
+};
+
 class ReportRun {
  public:
   explicit ReportRun(const ReportOptions& options)
@@ -263,7 +348,11 @@ class ReportRun {
     Clock::time_point lastScan{};
     while (ReportStopSignal() == 0) {
       Dispatch();
+      // Once the first workers are on their way: Qt's start beside theirs.
+      if (!app_ && QCoreApplication::instance() == nullptr) app_ = StartGuiApplication(false);
+      if (!options_.watchDir && !beside_) beside_ = std::make_unique<PdfBeside>(options_);
       const bool finished = Collect();
+      Feed();
       const bool idle = queue_.empty() && Busy() == 0;
       if (!options_.watchDir && idle) break;
       if (options_.watchDir) {
@@ -604,6 +693,12 @@ class ReportRun {
     if (w != watched_.end()) w->second.inFlight = false;
   }
 
+  // Hands the drawing beside the workers each file that is done after all before it.
+  void Feed() {
+    if (!beside_) return;
+    for (; fed_ < entries_.size() && entries_[fed_].done; ++fed_) beside_->Add(entries_[fed_]);
+  }
+
   // After a stop signal: the files that did not finish are told as not run.
   void MarkNotRun() {
     for (ReportEntry& e : entries_) {
@@ -670,13 +765,16 @@ class ReportRun {
 
   // Writes summary.csv and report.pdf whole; the failure's message (empty when already told),
   // or nothing. Needs the GUI application; may run beside the coordinator's own work.
+  // `beside`: the drawing that has the files' pages already, or none.
   static std::optional<std::string> WriteBoth(const std::vector<ReportEntry>& entries,
-                                              const ReportOptions& options) {
+                                              const ReportOptions& options,
+                                              PdfBeside* beside = nullptr) {
+    if (beside) beside->Finish(entries);
     const std::string summary = Utf8FromPath(PathFromUtf8(options.outDir) / "summary.csv");
     if (!WriteFileAtomically(summary, SummaryCsv(entries, options))) {
       return "File write error. -> " + summary;
     }
-    const std::string pdf = ReportPdf(entries, options);
+    const std::string pdf = beside ? beside->Result() : ReportPdf(entries, options);
     if (pdf.empty()) return std::string();
     const std::string path = Utf8FromPath(PathFromUtf8(options.outDir) / "report.pdf");
     if (!WriteFileAtomically(path, pdf)) return "File write error. -> " + path;
@@ -700,6 +798,7 @@ class ReportRun {
     writing_ = std::async(std::launch::async, [entries = entries_, &options = options_] {
       // The workers come first: the rewrite takes what time they leave.
       LowerThreadPriority(kWriterNice);
+      KeepStopSignalsFromThisThread();
       return WriteBoth(entries, options);
     });
   }
@@ -717,7 +816,8 @@ class ReportRun {
     if (!app_ && QCoreApplication::instance() == nullptr) app_ = StartGuiApplication(false);
     lastWrite_ = Clock::now();
     dirty_ = false;
-    const std::optional<std::string> failure = WriteBoth(entries_, options_);
+    const std::optional<std::string> failure = WriteBoth(entries_, options_, beside_.get());
+    beside_.reset();  // it drew its one report; any later one is drawn whole
     Written(failure);
     return !failure;
   }
@@ -790,6 +890,9 @@ class ReportRun {
   std::future<std::optional<std::string>> writing_;  // a rewrite under way
   const double rewriteInterval_ = RewriteInterval();
   std::unique_ptr<QGuiApplication> app_;
+  // The report.pdf of a run over a list, drawn as files finish (ended before the application).
+  std::unique_ptr<PdfBeside> beside_;
+  size_t fed_ = 0;  // the entries handed to it
 };
 
 }  // namespace

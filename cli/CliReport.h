@@ -7,6 +7,7 @@
 #include <QSize>
 #include <array>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -131,6 +132,7 @@ struct ReportRow {
   std::array<std::array<std::string, 4>, 2> roi;  // [ROI][min, max, mean, stdDev]; empty: none
   bool Ok() const { return status == "ok"; }
   bool NotRun() const;
+  bool operator==(const ReportRow&) const = default;
 };
 inline constexpr const char* kNotRun = "not run";
 
@@ -143,6 +145,7 @@ struct ReportEntry {
   std::string note;  // told on its pages (a view left out)
   bool done = false;
   bool Failed() const;
+  bool operator==(const ReportEntry&) const = default;
 };
 
 // The findings file a worker leaves in a file's folder (for the coordinator, --resume and any
@@ -175,7 +178,34 @@ bool DecodeShardRecord(const std::string& text, ShardRecord& record);
 std::string SummaryCsv(const std::vector<ReportEntry>& entries, const ReportOptions& options);
 
 // The whole PDF report as bytes; empty after a message when it cannot be drawn. Needs a
-// QGuiApplication.
+// QGuiApplication. The pages: the first page with the run's counts and options, the run table,
+// the trend, then the pages of each file in the list's order.
 std::string ReportPdf(const std::vector<ReportEntry>& entries, const ReportOptions& options);
+
+// ReportPdf drawn in steps, so that a run can draw each file's pages while later files are still
+// being worked on: the files' pages first, in the list's order, then the overview pages, which
+// Finish moves to the front of the document. The same entries give the same bytes as ReportPdf,
+// however the calls were spread over time. Needs a QGuiApplication; every call on one thread.
+class ReportPdfDrawer {
+ public:
+  explicit ReportPdfDrawer(const ReportOptions& options);
+  ~ReportPdfDrawer();
+  ReportPdfDrawer(const ReportPdfDrawer&) = delete;
+  ReportPdfDrawer& operator=(const ReportPdfDrawer&) = delete;
+
+  // Draws the pages of the next entry of the list (none for an entry not done or failed).
+  void Add(const ReportEntry& entry);
+
+  // The whole report of `entries`: the entries not added yet are drawn, then the overview. When
+  // the entries added differ from the first of `entries` (a file done again), it starts over.
+  // Empty after a message when the report cannot be drawn. Call it once.
+  std::string Finish(const std::vector<ReportEntry>& entries);
+
+ private:
+  struct Document;
+  const ReportOptions& options_;
+  std::vector<ReportEntry> added_;
+  std::unique_ptr<Document> document_;
+};
 
 }  // namespace orvelle::cli

@@ -1,5 +1,7 @@
-// report.pdf: a first page with the run's date, counts, options and failures, then a page per
-// file and data type with its four views, drawn 1:1 at the page resolution, and its figures.
+// report.pdf: a first page with the run's date, counts, options and failures, the run table and
+// trend, then a page per file and data type with its four views, drawn 1:1 at the page
+// resolution, and its figures. The files' pages are drawn first (a run draws them while later
+// files are worked on) and the overview pages are moved in front of them at the end.
 #include <QBuffer>
 #include <QByteArray>
 #include <QDateTime>
@@ -71,13 +73,18 @@ class PageFlow {
   void NewPage() {
     writer_.newPage();
     y_ = top_;
+    ++pages_;
   }
+
+  // The pages begun so far through this flow (the document's first page counts).
+  int Pages() const { return pages_; }
 
  private:
   QPdfWriter& writer_;
   QPainter& painter_;
   int top_;
   int y_;
+  int pages_ = 1;
 };
 
 void DrawView(QPainter& painter, const QRect& cell, const QString& caption, const QImage& image,
@@ -227,6 +234,80 @@ QString OptionsText(const ReportOptions& options) {
   return words.join(QLatin1Char(' '));
 }
 
+// The first page: the run's date, counts, options and colour scale, and the failed files.
+void DrawCover(PageFlow& flow, const std::vector<ReportEntry>& entries,
+               const ReportOptions& options) {
+  int done = 0, failedFiles = 0, notRun = 0;
+  for (const ReportEntry& e : entries) {
+    if (!e.done) continue;
+    ++done;
+    if (!e.rows.empty() && e.rows[0].NotRun()) {
+      ++notRun;
+    } else if (e.Failed()) {
+      ++failedFiles;
+    }
+  }
+  flow.Text(QStringLiteral("Orvelle measurement report"), TextFont(18, true), 16);
+  flow.Text(QStringLiteral("Date: ") + ReportDate().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+            TextFont(11));
+  QString counts = QStringLiteral("Files: %1    Failed: %2").arg(done - notRun).arg(failedFiles);
+  if (notRun > 0) counts += QStringLiteral("    Not run (stopped): %1").arg(notRun);
+  flow.Text(counts, TextFont(11));
+  const QString used = OptionsText(options);
+  flow.Text(QStringLiteral("Options: ") + (used.isEmpty() ? QStringLiteral("none") : used),
+            TextFont(11));
+  flow.Text(ScaleText(options), TextFont(11), 24);
+  if (failedFiles > 0) {
+    flow.Text(QStringLiteral("Failed files"), TextFont(12, true));
+    for (const ReportEntry& e : entries) {
+      if (!e.done) continue;
+      for (const ReportRow& r : e.rows) {
+        if (r.Ok() || r.NotRun()) continue;
+        QString line = FileText(e.file);
+        if (r.slot) line += QStringLiteral(" (type %1)").arg(*r.slot);
+        flow.Text(line + QStringLiteral(": ") + QString::fromStdString(r.status), TextFont(10), 6);
+      }
+    }
+  }
+}
+
+// True for a line "N 0 R" and its line end.
+bool IsReferenceLine(const QByteArray& line) {
+  static const QByteArray kTail = " 0 R\n";
+  if (!line.endsWith(kTail) || line.size() == kTail.size()) return false;
+  return std::all_of(line.begin(), line.end() - kTail.size(),
+                     [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Moves the pages from number `first` (from 0) on in front of the others in a finished PDF. Qt
+// lists the page tree's pages one reference a line, so whole lines trade places and every object
+// stays at the byte offset the cross-reference table gives. False, the PDF unchanged, when the
+// page tree is not written that way.
+bool MovePagesToFront(QByteArray& pdf, int first) {
+  static const QByteArray kKids = "/Type /Pages\n/Kids \n[\n";
+  const qsizetype start = pdf.lastIndexOf(kKids);
+  if (start < 0) return false;
+  std::vector<QByteArray> references;
+  qsizetype at = start + kKids.size();
+  while (at < pdf.size() && pdf[at] != ']') {
+    const qsizetype end = pdf.indexOf('\n', at);
+    if (end < 0) return false;
+    references.push_back(pdf.mid(at, end + 1 - at));
+    if (!IsReferenceLine(references.back())) return false;
+    at = end + 1;
+  }
+  const QByteArray count = "]\n/Count " + QByteArray::number(references.size()) + "\n";
+  if (pdf.mid(at, count.size()) != count || first <= 0 ||
+      static_cast<size_t>(first) >= references.size()) {
+    return false;
+  }
+  QByteArray kids;
+  std::rotate(references.begin(), references.begin() + first, references.end());
+  for (const QByteArray& r : references) kids += r;
+  pdf.replace(start + kKids.size(), kids.size(), kids);
+  return true;
+}
+
 }  // namespace
 
 ReportViewSizes PageViewSizes(bool letter) {
@@ -241,74 +322,88 @@ ReportViewSizes PageViewSizes(bool letter) {
   return sizes;
 }
 
-std::string ReportPdf(const std::vector<ReportEntry>& entries, const ReportOptions& options) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  {
-    QPdfWriter writer(&buffer);
+// The document under way: Qt's PDF writer into memory, and where the pages are.
+struct ReportPdfDrawer::Document {
+  explicit Document(const ReportOptions& options)
+      : opened(buffer.open(QIODevice::WriteOnly)), writer(&buffer), flow(writer, painter) {
     writer.setPageSize(PageSize(options.letter));
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
     writer.setResolution(kReportDpi);
     writer.setTitle(QStringLiteral("Orvelle measurement report"));
     writer.setCreator(QStringLiteral("orvelle-cli"));
-    QPainter painter;
-    if (!painter.begin(&writer)) {
-      ShowMessage("The PDF report could not be drawn.");
-      return {};
-    }
-    PageFlow flow(writer, painter);
-
-    int done = 0, failedFiles = 0, notRun = 0;
-    for (const ReportEntry& e : entries) {
-      if (!e.done) continue;
-      ++done;
-      if (!e.rows.empty() && e.rows[0].NotRun()) {
-        ++notRun;
-      } else if (e.Failed()) {
-        ++failedFiles;
-      }
-    }
-    flow.Text(QStringLiteral("Orvelle measurement report"), TextFont(18, true), 16);
-    flow.Text(QStringLiteral("Date: ") + ReportDate().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
-              TextFont(11));
-    QString counts = QStringLiteral("Files: %1    Failed: %2").arg(done - notRun).arg(failedFiles);
-    if (notRun > 0) counts += QStringLiteral("    Not run (stopped): %1").arg(notRun);
-    flow.Text(counts, TextFont(11));
-    const QString used = OptionsText(options);
-    flow.Text(QStringLiteral("Options: ") + (used.isEmpty() ? QStringLiteral("none") : used),
-              TextFont(11));
-    flow.Text(ScaleText(options), TextFont(11), 24);
-    if (failedFiles > 0) {
-      flow.Text(QStringLiteral("Failed files"), TextFont(12, true));
-      for (const ReportEntry& e : entries) {
-        if (!e.done) continue;
-        for (const ReportRow& r : e.rows) {
-          if (r.Ok() || r.NotRun()) continue;
-          QString line = FileText(e.file);
-          if (r.slot) line += QStringLiteral(" (type %1)").arg(*r.slot);
-          flow.Text(line + QStringLiteral(": ") + QString::fromStdString(r.status), TextFont(10),
-                    6);
-        }
-      }
-    }
-
-    DrawRunOverview(writer, painter, entries);
-
+    drawing = opened && painter.begin(&writer);
     // The pages show the cross-section lines in the colours the settings give them.
-    ViewerParams params;
     PrepareParams(options.cli, params);
-    for (const ReportEntry& e : entries) {
-      if (!e.done) continue;
-      for (const ReportRow& r : e.rows) {
-        if (!r.Ok() || !r.slot) continue;
-        flow.NewPage();
-        DrawTypePage(painter, flow, e, r, options, params);
-      }
-    }
-    painter.end();
   }
-  return bytes.toStdString();
+
+  // Draws the pages of a done file, each on a page of its own.
+  void File(const ReportEntry& entry, const ReportOptions& options) {
+    if (!drawing || !entry.done) return;
+    for (const ReportRow& r : entry.rows) {
+      if (!r.Ok() || !r.slot) continue;
+      if (begun) flow.NewPage();
+      begun = true;
+      DrawTypePage(painter, flow, entry, r, options, params);
+    }
+  }
+
+  // Draws the first page, the run table and the trend, from a new page.
+  void Overview(const std::vector<ReportEntry>& entries, const ReportOptions& options) {
+    if (!drawing) return;
+    if (begun) flow.NewPage();
+    begun = true;
+    DrawCover(flow, entries, options);
+    DrawRunOverview(writer, painter, entries);
+  }
+
+  QByteArray bytes;
+  QBuffer buffer{&bytes};
+  bool opened;
+  QPdfWriter writer;
+  QPainter painter;
+  PageFlow flow;
+  ViewerParams params;
+  bool begun = false;  // something is drawn on the current page
+  bool drawing = false;
+};
+
+ReportPdfDrawer::ReportPdfDrawer(const ReportOptions& options)
+    : options_(options), document_(std::make_unique<Document>(options)) {}
+
+ReportPdfDrawer::~ReportPdfDrawer() = default;
+
+void ReportPdfDrawer::Add(const ReportEntry& entry) {
+  added_.push_back(entry);
+  document_->File(entry, options_);
+}
+
+std::string ReportPdfDrawer::Finish(const std::vector<ReportEntry>& entries) {
+  if (added_.size() > entries.size() ||
+      !std::equal(added_.begin(), added_.end(), entries.begin())) {
+    added_.clear();
+    document_ = std::make_unique<Document>(options_);
+  }
+  while (added_.size() < entries.size()) Add(entries[added_.size()]);
+  Document& d = *document_;
+  if (!d.drawing) {
+    ShowMessage("The PDF report could not be drawn.");
+    return {};
+  }
+  const int filePages = d.begun ? d.flow.Pages() : 0;
+  d.Overview(entries, options_);
+  d.painter.end();
+  if (filePages == 0 || MovePagesToFront(d.bytes, filePages)) return d.bytes.toStdString();
+
+  // A page tree written otherwise: the pages drawn in the order they are shown.
+  Document plain(options_);
+  plain.Overview(entries, options_);
+  for (const ReportEntry& e : entries) plain.File(e, options_);
+  plain.painter.end();
+  return plain.bytes.toStdString();
+}
+
+std::string ReportPdf(const std::vector<ReportEntry>& entries, const ReportOptions& options) {
+  return ReportPdfDrawer(options).Finish(entries);
 }
 
 }  // namespace orvelle::cli

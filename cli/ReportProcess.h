@@ -85,6 +85,10 @@ int TakeWorkerReplies();
 // file behind. On Windows a stopped worker is ended at once; its temporaries are deleted on close.
 void HoldStopsWhileWriting(std::mutex& writing);
 
+// Keeps Ctrl+C and the other stop requests from reaching the calling thread, so that another
+// thread of the process (the one that waits for the workers) takes them.
+void KeepStopSignalsFromThisThread();
+
 // Lowers the calling thread's priority by `nice` steps (a rewrite that gives way to the workers).
 void LowerThreadPriority(int nice);
 

@@ -217,6 +217,11 @@ void HoldStopsWhileWriting(std::mutex& writing) {
   }).detach();
 }
 
+void KeepStopSignalsFromThisThread() {
+  const sigset_t stops = StopSignals();
+  ::pthread_sigmask(SIG_BLOCK, &stops, nullptr);
+}
+
 void LowerThreadPriority(int nice) {
   ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), nice);
 }

@@ -262,6 +262,10 @@ int TakeWorkerReplies() {
 
 void HoldStopsWhileWriting(std::mutex&) {}
 
+void KeepStopSignalsFromThisThread() {
+  // Console control events come on a thread of their own.
+}
+
 void LowerThreadPriority(int nice) {
   if (nice > 0) ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
 }

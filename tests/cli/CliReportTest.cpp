@@ -1,8 +1,9 @@
 // orvelle-cli report as a user runs it: good and bad files together, outputs identical to the
 // single commands' (also from one worker drawing file after file), the same summary whatever the
 // job count, the run table, colour ranges given or common to the run, a stopped run and its
-// resumption, a view left out, a file that hangs, a watched folder with a file written in pieces
-// or many files arriving, a run split into shards and merged again, and the report's usage errors.
+// resumption, the pages in the list's order, a view left out, a file that hangs, a watched folder
+// with a file written in pieces or many files arriving, a run split into shards and merged again,
+// and the report's usage errors.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -487,6 +488,54 @@ TEST(CliReport, AViewLeftOutIsToldInTheSummaryAndOnItsPage) {
   const std::string text = PdfText(out + "/report.pdf");
   if (text.empty()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
   EXPECT_NE(text.find("3D view left out: OpenGL is not available"), std::string::npos) << text;
+}
+
+// The object offsets of a PDF's cross-reference table that do not point at their object.
+std::vector<std::string> WrongOffsets(const std::string& pdf) {
+  std::vector<std::string> wrong;
+  const size_t start = pdf.rfind("startxref\n");
+  if (start == std::string::npos) return {"no startxref"};
+  std::istringstream table(pdf.substr(std::stoul(pdf.substr(start + 10))));
+  std::string word;
+  size_t first = 0, count = 0;
+  table >> word >> first >> count;
+  for (size_t i = first; i < first + count; ++i) {
+    std::string offset, generation, use;
+    table >> offset >> generation >> use;
+    const std::string object = std::to_string(i) + " 0 obj";
+    if (use == "n" && pdf.compare(std::stoul(offset), object.size(), object) != 0) {
+      wrong.push_back(object);
+    }
+  }
+  return wrong;
+}
+
+TEST(CliReport, PagesFollowTheListWhicheverFileFinishesFirst) {
+  test::TempDir dir;
+  // The first file takes far longer than the second, which the other worker finishes first.
+  const std::string slow = dir.Write("slow.thk", ReadFile(ExamplePath("volcano_pitch5.thk")));
+  const std::string quick = dir.Write("quick.thk", kSmall);
+  const std::string out = dir.File("out");
+  const CliResult r = RunCliProcess({"report", slow, quick, "-o", out, "--jobs", "2"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string pdf = ReadFile(out + "/report.pdf");
+  EXPECT_EQ(WrongOffsets(pdf), std::vector<std::string>());
+
+  if (PdfInfo(out + "/report.pdf", "Pages:").empty()) {
+    GTEST_SKIP() << "pdfinfo (poppler-utils) is not installed";
+  }
+  EXPECT_EQ(PdfInfo(out + "/report.pdf", "Pages:"), "5");
+  const std::vector<std::string> pages = {"Orvelle measurement report", "Run table: measured sites",
+                                          "Trend of data type 0", "slow.thk " + slow,
+                                          "quick.thk " + quick};
+  for (size_t i = 0; i < pages.size(); ++i) {
+    const std::string n = std::to_string(i + 1);
+    const std::string text =
+        orvelle::Run("pdftotext -f " + n + " -l " + n + " '" + out + "/report.pdf' -");
+    std::string words;
+    for (const char c : text) words += c == '\n' ? ' ' : c;
+    EXPECT_NE(words.find(pages[i]), std::string::npos) << "page " << n << ": " << words;
+  }
 }
 
 TEST(CliReport, OneWorkerDrawsEachFileAsASingleCommandWould) {
