@@ -378,10 +378,12 @@ class ReportRun {
       StopWorkers();
       MarkNotRun();
     } else {
-      EndWorkers();
+      // Every file is done: the idle workers end while the outputs are written.
+      CloseWorkers();
     }
     bool written = WriteOutputs();
     written = WriteShardRecord() && written;
+    WaitForWorkers();
     progress_.Finish();
     if (stopped != 0) {
       if (!options_.quiet) {
@@ -824,7 +826,13 @@ class ReportRun {
 
   // Closes the workers' job lists, so each ends once idle, and waits for them.
   void EndWorkers() {
+    CloseWorkers();
+    WaitForWorkers();
+  }
+  void CloseWorkers() {
     for (const Worker& w : workers_) CloseReportProcessPipes(w.process);
+  }
+  void WaitForWorkers() {
     for (const Worker& w : workers_) WaitReportProcess(w.process);
     workers_.clear();
   }
