@@ -4,6 +4,7 @@
 // reaches its final name whole or not at all.
 #include <unistd.h>
 
+#include <QtGlobal>
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -398,6 +399,10 @@ int RunReportWorker(const std::vector<std::string>& args) {
   std::string error;
   if (!ParseReportOptions(optionArgs, options, help, error)) return 2;
 
+  // A worker is one of the --jobs the user gave the report: Mesa's software renderer draws on
+  // the worker's own thread instead of starting helpers on every processor, which would only
+  // compete with the other workers. The pictures are the same either way.
+  if (!qEnvironmentVariableIsSet("LP_NUM_THREADS")) qputenv("LP_NUM_THREADS", "0");
   const auto app = StartGuiApplication(true);
   OffscreenSurfaceRenderer surface;  // one OpenGL context for every file
   const auto sets = MakeDataSets();
