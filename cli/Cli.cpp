@@ -12,6 +12,8 @@
 namespace orvelle::cli {
 namespace {
 
+std::string* standardOutputSink = nullptr;
+
 bool ReadStandardInput(std::string& text) {
   char buffer[1 << 16];
   size_t n;
@@ -39,7 +41,13 @@ int UsageError(const std::string& reason) {
   return 2;
 }
 
+void SetStandardOutputSink(std::string* sink) { standardOutputSink = sink; }
+
 bool WriteOutput(const std::string& path, const std::string& bytes) {
+  if (path == "-" && standardOutputSink != nullptr) {
+    standardOutputSink->append(bytes);
+    return true;
+  }
   if (path == "-") {
     std::fwrite(bytes.data(), 1, bytes.size(), stdout);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {

@@ -58,4 +58,8 @@ int UsageError(const std::string& reason);
 // file cannot be created, or "File write error. -> path" when its bytes do not all reach it.
 bool WriteOutput(const std::string& path, const std::string& bytes);
 
+// While a sink is set, what the commands write to standard output is appended to it instead (a
+// report worker keeps each picture in memory); nullptr restores standard output.
+void SetStandardOutputSink(std::string* sink);
+
 }  // namespace orvelle::cli

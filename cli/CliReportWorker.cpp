@@ -4,6 +4,7 @@
 // reaches its final name whole or not at all.
 #include <unistd.h>
 
+#include <QtGlobal>
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -11,7 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iterator>
 #include <mutex>
@@ -44,11 +44,6 @@ namespace orvelle::cli {
 namespace {
 
 constexpr int kColorMapSide = 301;
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(PathFromUtf8(path), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // Held while a file is written: a stop signal waits for it, as one between the temporary file
 // and its rename would leave the temporary behind.
@@ -95,33 +90,19 @@ std::string Number(double v) {
   return std::string(buf, r.ptr);
 }
 
-// Runs `run` with standard output going to `scratch`, and gives back what it printed.
-int CaptureStandardOutput(const std::string& scratch, const std::function<int()>& run,
-                          std::string& printed) {
-  std::fflush(stdout);
-  const int saved = ::dup(STDOUT_FILENO);
-  const int fd = OpenCaptureFile(scratch);
-  if (saved < 0 || fd < 0) {
-    if (saved >= 0) ::close(saved);
-    if (fd >= 0) ::close(fd);
-    ShowMessage("File open error. -> " + scratch);
-    return 1;
-  }
-  ::dup2(fd, STDOUT_FILENO);
-  ::close(fd);
+// Runs `run` with what it writes to standard output kept in `printed`.
+int CaptureStandardOutput(const std::function<int()>& run, std::string& printed) {
+  printed.clear();
+  SetStandardOutputSink(&printed);
   const int status = run();
-  std::fflush(stdout);
-  ::dup2(saved, STDOUT_FILENO);
-  ::close(saved);
-  printed = ReadBytes(scratch);
-  std::error_code ignored;
-  std::filesystem::remove(PathFromUtf8(scratch), ignored);
+  SetStandardOutputSink(nullptr);
   return status;
 }
 
 struct Job {
-  std::string stage, subdir, file;
+  std::string subdir, file;
   ReportOptions options;
+  GridDataSet* sets = nullptr;  // the worker's ten slots, reset for every file
   OffscreenSurfaceRenderer* surface = nullptr;
   std::vector<std::string> messages;
   Outputs outputs;  // written at the file's end
@@ -242,7 +223,6 @@ void ResetDrawingModules(OffscreenSurfaceRenderer& surface) {
 bool DrawViews(Job& job, const ViewerParams& params, GridDataSet* sets, int count, int type,
                bool& openGl, std::string& note, ReportRow& row) {
   const ReportViewSizes sizes = PageViewSizes(job.options.letter);
-  const std::string scratch = job.stage + "-scratch.png";
   const std::string pages = job.subdir + "/" + kPagesName;
   std::error_code ec;
   std::filesystem::create_directory(PathFromUtf8(pages), ec);
@@ -273,7 +253,6 @@ bool DrawViews(Job& job, const ViewerParams& params, GridDataSet* sets, int coun
       ResetDrawingModules(*job.surface);
       std::string bytes;
       const int status = CaptureStandardOutput(
-          scratch,
           [&] {
             return kViews[v].run(CliContext{o, p, sets, count, job.surface});
           },
@@ -311,6 +290,17 @@ void Finish(Job& job, std::vector<ReportRow> rows, const std::string& note) {
   WriteWhole(findings, EncodeFindings(job.file, rows, note));
 }
 
+// The slots as a new block gives them, without asking the system for one for every file: a
+// fresh block is cleared page by page, which costs more than resetting the old one.
+void ResetForNextFile(GridDataSet* sets) {
+  ResetDataSets(sets, kMaxDataSets);
+  for (int i = 0; i < kMaxDataSets; ++i) {
+    GridDataSet& s = sets[i];
+    s.size = s.pitchX = s.pitchY = s.maxX = s.maxY = 0;
+    s.span = 0.0;
+  }
+}
+
 // One input file: loads and conditions it, then writes its outputs and findings.
 void ReportFile(Job& job) {
   std::vector<ReportRow> rows(1);
@@ -318,15 +308,16 @@ void ReportFile(Job& job) {
   if (!job.options.allTypes) rows[0].slot = options.type;
 
   ViewerParams params;
-  auto sets = MakeDataSets();
+  GridDataSet* const sets = job.sets;
+  ResetForNextFile(sets);
   CliOptions loadOptions = options;
   loadOptions.file = job.file;
   // The colour range is set once the data's own figures are taken.
   loadOptions.range.reset();
   int count = -1;
   ResetDrawingModules(*job.surface);
-  if (PrepareParams(options, params)) count = LoadThkFile(job.file, sets.get());
-  if (count >= 0 && ConditionLoaded(loadOptions, params, sets.get(), count) < 0) count = -1;
+  if (PrepareParams(options, params)) count = LoadThkFile(job.file, sets);
+  if (count >= 0 && ConditionLoaded(loadOptions, params, sets, count) < 0) count = -1;
   if (count < 0) {
     rows[0].status = job.MessageSince(0, "The file could not be read.");
     return Finish(job, rows, "");
@@ -360,11 +351,10 @@ void ReportFile(Job& job) {
 
   std::string info;
   const size_t infoMark = job.messages.size();
-  const CliContext infoContext{loadOptions, params, sets.get(), count};
+  const CliContext infoContext{loadOptions, params, sets, count};
   const std::string infoPath = job.subdir + "/info.json";
   std::string fileStatus = "ok";
-  if (CaptureStandardOutput(
-          job.stage + "-info.json", [&] { return RunInfo(infoContext); }, info) != 0) {
+  if (CaptureStandardOutput([&] { return RunInfo(infoContext); }, info) != 0) {
     fileStatus = job.MessageSince(infoMark, "File write error. -> " + infoPath);
   } else {
     job.outputs.emplace_back(infoPath, std::move(info));
@@ -382,8 +372,8 @@ void ReportFile(Job& job) {
     FillFigures(row, sets[t]);
     row.figures[FigureIndex("min")] = Number(own[static_cast<size_t>(t)].first);
     row.figures[FigureIndex("max")] = Number(own[static_cast<size_t>(t)].second);
-    if (row.Ok() && DrawViews(job, params, sets.get(), count, t, openGl, note, row) && roi) {
-      WriteRoiTable(job, params, sets.get(), t, row);
+    if (row.Ok() && DrawViews(job, params, sets, count, t, openGl, note, row) && roi) {
+      WriteRoiTable(job, params, sets, t, row);
     }
     rows.push_back(std::move(row));
   }
@@ -409,8 +399,13 @@ int RunReportWorker(const std::vector<std::string>& args) {
   std::string error;
   if (!ParseReportOptions(optionArgs, options, help, error)) return 2;
 
+  // A worker is one of the --jobs the user gave the report: Mesa's software renderer draws on
+  // the worker's own thread instead of starting helpers on every processor, which would only
+  // compete with the other workers. The pictures are the same either way.
+  if (!qEnvironmentVariableIsSet("LP_NUM_THREADS")) qputenv("LP_NUM_THREADS", "0");
   const auto app = StartGuiApplication(true);
   OffscreenSurfaceRenderer surface;  // one OpenGL context for every file
+  const auto sets = MakeDataSets();
   Job* current = nullptr;
   SetMessageHandler([&current](const std::string& text) {
     if (current != nullptr) current->messages.push_back(text);
@@ -424,9 +419,9 @@ int RunReportWorker(const std::vector<std::string>& args) {
         !UnescapeField(text.substr(tab + 1), job.file)) {
       break;
     }
-    job.stage = args[0] + "-" + std::to_string(n);
     job.options = options;
     job.surface = &surface;
+    job.sets = sets.get();
     current = &job;
     ReportFile(job);
     current = nullptr;

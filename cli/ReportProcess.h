@@ -92,8 +92,4 @@ void KeepStopSignalsFromThisThread();
 // Lowers the calling thread's priority by `nice` steps (a rewrite that gives way to the workers).
 void LowerThreadPriority(int nice);
 
-// Opens `path` for writing from its start in binary mode, for standard output to be sent there;
-// a file descriptor or -1.
-int OpenCaptureFile(const std::string& path);
-
 }  // namespace orvelle::cli

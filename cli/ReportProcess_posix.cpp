@@ -226,8 +226,4 @@ void LowerThreadPriority(int nice) {
   ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), nice);
 }
 
-int OpenCaptureFile(const std::string& path) {
-  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-}
-
 }  // namespace orvelle::cli

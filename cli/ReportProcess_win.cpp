@@ -270,8 +270,4 @@ void LowerThreadPriority(int nice) {
   if (nice > 0) ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
 }
 
-int OpenCaptureFile(const std::string& path) {
-  return _wopen(WideText(path).c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, 0600);
-}
-
 }  // namespace orvelle::cli
