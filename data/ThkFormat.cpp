@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
@@ -15,6 +17,10 @@
 #include "data/Message.h"
 #include "data/NameText.h"
 #include "data/NumberText.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace orvelle {
 namespace {
@@ -33,6 +39,229 @@ struct DelimiterTable {
   }
 };
 constexpr DelimiterTable kFileDelimiters{',', '\n', '\r', 0xFF};
+
+// The first of ',', LF, CR or the end byte in [p, end), or end.
+const char* FindFileDelimiter(const char* p, const char* end) {
+#if defined(__SSE2__)
+  const __m128i comma = _mm_set1_epi8(',');
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i endByte = _mm_set1_epi8(static_cast<char>(0xFF));
+  for (; end - p >= 16; p += 16) {
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i hit =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(b, comma), _mm_cmpeq_epi8(b, lf)),
+                     _mm_or_si128(_mm_cmpeq_epi8(b, cr), _mm_cmpeq_epi8(b, endByte)));
+    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
+    if (mask != 0) return p + std::countr_zero(mask);
+  }
+#endif
+  while (p < end && !kFileDelimiters.table[static_cast<unsigned char>(*p)]) ++p;
+  return p;
+}
+
+// A window of the plain-line reader: bit i of its masks stands for byte i of 64 bytes.
+constexpr int kWindow = 64;
+// A window is read only when this many bytes follow its start, so that a field ending inside it
+// can be loaded 16 bytes at a time and a CR inside it can be followed by its LF.
+constexpr std::ptrdiff_t kPlainLookAhead = kWindow + 16;
+
+// Bit i set when p[i] is ',', LF, CR or the end byte, for i < 64. Reads those 64 bytes.
+uint64_t DelimiterMask(const char* p) {
+  uint64_t mask = 0;
+#if defined(__SSE2__)
+  const __m128i comma = _mm_set1_epi8(',');
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i endByte = _mm_set1_epi8(static_cast<char>(0xFF));
+  for (int i = 0; i < kWindow; i += 16) {
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    const __m128i hit =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(b, comma), _mm_cmpeq_epi8(b, lf)),
+                     _mm_or_si128(_mm_cmpeq_epi8(b, cr), _mm_cmpeq_epi8(b, endByte)));
+    mask |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(hit))} << i;
+  }
+#else
+  for (int i = 0; i < kWindow; ++i) {
+    if (kFileDelimiters.table[static_cast<unsigned char>(p[i])]) mask |= uint64_t{1} << i;
+  }
+#endif
+  return mask;
+}
+
+// Bit i set when p[i] is a digit, and separately when it is a '.', for i < 16. Reads 16 bytes.
+struct CharMasks {
+  uint32_t digits;
+  uint32_t dots;
+};
+CharMasks DigitsAndDots(const char* p) {
+#if defined(__SSE2__)
+  const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i t = _mm_sub_epi8(b, _mm_set1_epi8('0'));
+  const __m128i digit = _mm_cmpeq_epi8(_mm_min_epu8(t, _mm_set1_epi8(9)), t);
+  const __m128i dot = _mm_cmpeq_epi8(b, _mm_set1_epi8('.'));
+  return {static_cast<uint32_t>(_mm_movemask_epi8(digit)),
+          static_cast<uint32_t>(_mm_movemask_epi8(dot))};
+#else
+  CharMasks m{0, 0};
+  for (int i = 0; i < 16; ++i) {
+    if (IsDigit(static_cast<unsigned char>(p[i]))) m.digits |= 1u << i;
+    if (p[i] == '.') m.dots |= 1u << i;
+  }
+  return m;
+#endif
+}
+
+// The value of the n (0..8) decimal digits at p. Reads 8 bytes from p.
+uint32_t EightDigits(const char* p, int n) {
+  if constexpr (std::endian::native == std::endian::little) {
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    // The first digit sits in the low byte. Bytes past the digits may borrow, but only from the
+    // bytes above them, which the shift drops; the zeros shifted in read as leading zeros. Two
+    // shifts, so that n = 0 clears the word without a shift by 64.
+    const int shift = 4 * (8 - n);
+    w = ((w - 0x3030303030303030u) << shift) << shift;
+    w = w * 10 + (w >> 8);  // bytes 0, 2, 4 and 6 now hold two-digit numbers
+    w = ((w & 0x000000FF000000FFu) * (100 + (uint64_t{1000000} << 32)) +
+         ((w >> 16) & 0x000000FF000000FFu) * (1 + (uint64_t{10000} << 32))) >>
+        32;
+    return static_cast<uint32_t>(w);
+  } else {
+    uint32_t v = 0;
+    for (int i = 0; i < n; ++i) v = v * 10 + static_cast<uint32_t>(p[i] - '0');
+    return v;
+  }
+}
+
+// The values of the na and nb (0..8) decimal digits at a and at b, as EightDigits gives them.
+// Reads 8 bytes from each.
+void TwoEightDigits(const char* a, int na, const char* b, int nb, uint32_t& va, uint32_t& vb) {
+#if defined(__SSE2__)
+  if constexpr (std::endian::native == std::endian::little) {
+    uint64_t wa;
+    uint64_t wb;
+    std::memcpy(&wa, a, 8);
+    std::memcpy(&wb, b, 8);
+    // The first digit sits in the low byte; the shifts drop the bytes past the digits and bring
+    // in zeros, which the saturating subtraction keeps as leading zero digits.
+    const int sa = 4 * (8 - na);
+    const int sb = 4 * (8 - nb);
+    wa = (wa << sa) << sa;
+    wb = (wb << sb) << sb;
+    const __m128i digits = _mm_subs_epu8(
+        _mm_set_epi64x(static_cast<long long>(wb), static_cast<long long>(wa)), _mm_set1_epi8('0'));
+    // Pairs of digits, then groups of four, then of eight: a's in lane 0, b's in lane 1.
+    const __m128i pairs = _mm_add_epi16(
+        _mm_mullo_epi16(_mm_and_si128(digits, _mm_set1_epi16(0xFF)), _mm_set1_epi16(10)),
+        _mm_srli_epi16(digits, 8));
+    const __m128i fours = _mm_madd_epi16(pairs, _mm_set1_epi32(1 << 16 | 100));
+    const __m128i eights =
+        _mm_madd_epi16(_mm_packs_epi32(fours, fours), _mm_set1_epi32(1 << 16 | 10000));
+    va = static_cast<uint32_t>(_mm_cvtsi128_si32(eights));
+    vb = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(eights, 4)));
+    return;
+  }
+#endif
+  va = EightDigits(a, na);
+  vb = EightDigits(b, nb);
+}
+
+// The value of the n (0..15) decimal digits at p. Reads at least 8 bytes from p.
+uint64_t DecimalDigits(const char* p, int n) {
+  if (n <= 8) return EightDigits(p, n);
+  return uint64_t{EightDigits(p, n - 8)} * 100000000u + EightDigits(p + n - 8, 8);
+}
+
+constexpr uint64_t kPow10Int[] = {1,
+                                  10,
+                                  100,
+                                  1000,
+                                  10000,
+                                  100000,
+                                  1000000,
+                                  10000000,
+                                  100000000,
+                                  1000000000,
+                                  10000000000,
+                                  100000000000,
+                                  1000000000000,
+                                  10000000000000,
+                                  100000000000000,
+                                  1000000000000000};
+constexpr double kPow10Real[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// A value field of the common shape, [sign] digits [. digits] with 1 to 15 digits in at most 16
+// characters: true with its value, converted as WholeDecimal converts it (a mantissa below 2^53
+// divided once by an exact power of ten). Other fields are left to the general reading. Reads 16
+// bytes from p and 8 bytes from p + length + 1.
+inline bool PlainValue(const char* p, int length, double& out) {
+  if (length == 0 || length > 16) return false;
+  const uint32_t all = (1u << length) - 1;
+  const uint32_t sign = (static_cast<unsigned char>(p[0] - '+') & ~2u) == 0 ? 1 : 0;  // '+' or '-'
+  const CharMasks m = DigitsAndDots(p);
+  const uint32_t dots = m.dots & all;
+  if (((m.digits | dots | sign) & all) != all || (dots & (dots - 1)) != 0) return false;
+  const int dotAt = dots != 0 ? std::countr_zero(dots) : length;
+  const int integerDigits = dotAt - static_cast<int>(sign);
+  const int fractionDigits = length - dotAt - (dots != 0 ? 1 : 0);
+  const int digits = integerDigits + fractionDigits;
+  if (digits == 0 || digits > 15) return false;
+  uint64_t integer;
+  uint64_t fraction;
+  if (integerDigits <= 8 && fractionDigits <= 8) {
+    uint32_t i;
+    uint32_t f;
+    TwoEightDigits(p + sign, integerDigits, p + dotAt + 1, fractionDigits, i, f);
+    integer = i;
+    fraction = f;
+  } else {
+    integer = DecimalDigits(p + sign, integerDigits);
+    fraction = DecimalDigits(p + dotAt + 1, fractionDigits);
+  }
+  const double v = static_cast<double>(integer * kPow10Int[fractionDigits] + fraction) /
+                   kPow10Real[fractionDigits];
+  // Negation flips the sign bit; flipping it by arithmetic spares a branch on random signs.
+  out = std::bit_cast<double>(std::bit_cast<uint64_t>(v) ^ (uint64_t{p[0] == '-'} << 63));
+  return true;
+}
+
+// A coordinate of at most seven digits (none reads as 0): true with its value. Longer or other
+// fields are left to the general reading. Reads 16 bytes from p.
+inline bool PlainCoordinate(const char* p, int length, int& out) {
+  if (length > 7) return false;
+  const uint32_t all = (1u << length) - 1;
+  if ((DigitsAndDots(p).digits & all) != all) return false;
+  out = static_cast<int>(EightDigits(p, length));
+  return true;
+}
+
+// The delimiters of the plain-line reader in order, found 64 bytes at a time so that where a
+// field ends never waits on how the field before it was converted. Every byte before a window
+// that is read lies at least kPlainLookAhead bytes before the end of the piece.
+class DelimiterWindows {
+ public:
+  DelimiterWindows(const char* start, const char* end)
+      : window_(start), end_(end), ahead_(DelimiterMask(start)) {}
+  // The next delimiter, or nullptr when it lies too near the end of the piece or more than a
+  // window past `fieldStart`.
+  const char* Next(const char* fieldStart) {
+    while (ahead_ == 0) {
+      window_ += kWindow;
+      if (end_ - window_ < kPlainLookAhead || window_ - fieldStart >= kWindow) return nullptr;
+      ahead_ = DelimiterMask(window_);
+    }
+    const char* d = window_ + std::countr_zero(ahead_);
+    ahead_ &= ahead_ - 1;
+    return d;
+  }
+
+ private:
+  const char* window_;
+  const char* end_;
+  uint64_t ahead_;  // the delimiters of the window not yet returned
+};
 
 std::string DefaultName(int oneBasedSlot) { return "Data" + std::to_string(oneBasedSlot); }
 
@@ -103,8 +332,10 @@ bool ThkFileParser::Feed(const char* data, size_t length) {
     }
   }
   while (p < end) {
-    const char* q = p;
-    while (q < end && !kFileDelimiters.table[static_cast<unsigned char>(*q)]) ++q;
+    if (field_ == 1 && carryLength_ == 0 && line_ >= 3) {  // at the start of a data line
+      p = ReadPlainLines(p, end);
+    }
+    const char* q = FindFileDelimiter(p, end);
     if (q == end) {
       Append(p, q);
       break;
@@ -148,6 +379,56 @@ bool ThkFileParser::Feed(const char* data, size_t length) {
     }
   }
   return true;
+}
+
+const char* ThkFileParser::ReadPlainLines(const char* p, const char* end) {
+  // Each field is committed as soon as it is read, with the effects ProcessField would have, so
+  // the general reading can take over before any field.
+  if (end - p < kPlainLookAhead) return p;
+  DelimiterWindows delimiters(p, end);
+  for (;;) {
+    const char* d = delimiters.Next(p);
+    int x;
+    if (d == nullptr || *d != ',' || !PlainCoordinate(p, static_cast<int>(d - p), x) ||
+        x > kMaxThkSize || (pitchX_ != 1 && x % pitchX_ != 0)) {
+      return p;
+    }
+    x_ = x;
+    maxX_ = std::max(maxX_, x);
+    field_ = 2;
+    lineHasComma_ = true;
+    p = d + 1;
+    d = delimiters.Next(p);
+    int y;
+    if (d == nullptr || *d != ',' || !PlainCoordinate(p, static_cast<int>(d - p), y) ||
+        y > kMaxThkSize || (pitchY_ != 1 && y % pitchY_ != 0)) {
+      return p;
+    }
+    y_ = y;
+    maxY_ = std::max(maxY_, y);
+    p = d + 1;
+    int slot = 0;
+    long long count = valueCount_;
+    for (;;) {
+      d = delimiters.Next(p);
+      double v;
+      if (d == nullptr) break;
+      if (*d != ',' || slot == kMaxDataSets || !PlainValue(p, static_cast<int>(d - p), v)) break;
+      sets_[slot].values[x][y] = v;
+      ++count;
+      ++slot;
+      p = d + 1;
+    }
+    valueCount_ = count;
+    field_ = slot + 3;
+    // The line ends right after its last comma, with LF or CR LF; the LF is the next delimiter.
+    if (d != p || !(*d == '\n' || (*d == '\r' && d[1] == '\n'))) return p;
+    if (*d == '\r' && delimiters.Next(p) == nullptr) return p;
+    p = d + (*d == '\r' ? 2 : 1);
+    ++line_;  // a data line has commas, and the pitch check of EndLine concerns line 1 only
+    field_ = 1;
+    lineHasComma_ = false;
+  }
 }
 
 bool ThkFileParser::EndLine() {
