@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cerrno>
 #include <cmath>
@@ -66,24 +67,22 @@ constexpr int kWindow = 64;
 // can be loaded 16 bytes at a time and a CR inside it can be followed by its LF.
 constexpr std::ptrdiff_t kPlainLookAhead = kWindow + 16;
 
-// Bit i set when p[i] is ',', LF, CR or the end byte, for i < 64. Reads those 64 bytes.
-uint64_t DelimiterMask(const char* p) {
+// Bit i set when p[i] is ',' or LF, for i < 64. Reads those 64 bytes. A CR or an end byte needs
+// no bit of its own: it makes the field it is in no plain field, and the general reading takes
+// that field.
+uint64_t CommaAndLfMask(const char* p) {
   uint64_t mask = 0;
 #if defined(__SSE2__)
   const __m128i comma = _mm_set1_epi8(',');
   const __m128i lf = _mm_set1_epi8('\n');
-  const __m128i cr = _mm_set1_epi8('\r');
-  const __m128i endByte = _mm_set1_epi8(static_cast<char>(0xFF));
   for (int i = 0; i < kWindow; i += 16) {
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-    const __m128i hit =
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(b, comma), _mm_cmpeq_epi8(b, lf)),
-                     _mm_or_si128(_mm_cmpeq_epi8(b, cr), _mm_cmpeq_epi8(b, endByte)));
+    const __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(b, comma), _mm_cmpeq_epi8(b, lf));
     mask |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(hit))} << i;
   }
 #else
   for (int i = 0; i < kWindow; ++i) {
-    if (kFileDelimiters.table[static_cast<unsigned char>(p[i])]) mask |= uint64_t{1} << i;
+    if (p[i] == ',' || p[i] == '\n') mask |= uint64_t{1} << i;
   }
 #endif
   return mask;
@@ -97,8 +96,9 @@ struct CharMasks {
 CharMasks DigitsAndDots(const char* p) {
 #if defined(__SSE2__)
   const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-  const __m128i t = _mm_sub_epi8(b, _mm_set1_epi8('0'));
-  const __m128i digit = _mm_cmpeq_epi8(_mm_min_epu8(t, _mm_set1_epi8(9)), t);
+  // Moving '0'..'9' to the lowest ten signed byte values leaves one signed comparison.
+  const __m128i t = _mm_add_epi8(b, _mm_set1_epi8(static_cast<char>(0x80 - '0')));
+  const __m128i digit = _mm_cmplt_epi8(t, _mm_set1_epi8(static_cast<char>(0x80 + 10)));
   const __m128i dot = _mm_cmpeq_epi8(b, _mm_set1_epi8('.'));
   return {static_cast<uint32_t>(_mm_movemask_epi8(digit)),
           static_cast<uint32_t>(_mm_movemask_epi8(dot))};
@@ -134,38 +134,46 @@ uint32_t EightDigits(const char* p, int n) {
   }
 }
 
-// The values of the na and nb (0..8) decimal digits at a and at b, as EightDigits gives them.
-// Reads 8 bytes from each.
-void TwoEightDigits(const char* a, int na, const char* b, int nb, uint32_t& va, uint32_t& vb) {
+// The eight-digit numbers held by two words whose bytes are digits or zero bytes (which read as
+// the digit 0), the first byte in memory the most significant digit.
+void EightDigitPair(uint64_t a, uint64_t b, uint32_t& va, uint32_t& vb) {
 #if defined(__SSE2__)
-  if constexpr (std::endian::native == std::endian::little) {
-    uint64_t wa;
-    uint64_t wb;
-    std::memcpy(&wa, a, 8);
-    std::memcpy(&wb, b, 8);
-    // The first digit sits in the low byte; the shifts drop the bytes past the digits and bring
-    // in zeros, which the saturating subtraction keeps as leading zero digits.
-    const int sa = 4 * (8 - na);
-    const int sb = 4 * (8 - nb);
-    wa = (wa << sa) << sa;
-    wb = (wb << sb) << sb;
-    const __m128i digits = _mm_subs_epu8(
-        _mm_set_epi64x(static_cast<long long>(wb), static_cast<long long>(wa)), _mm_set1_epi8('0'));
-    // Pairs of digits, then groups of four, then of eight: a's in lane 0, b's in lane 1.
-    const __m128i pairs = _mm_add_epi16(
-        _mm_mullo_epi16(_mm_and_si128(digits, _mm_set1_epi16(0xFF)), _mm_set1_epi16(10)),
-        _mm_srli_epi16(digits, 8));
-    const __m128i fours = _mm_madd_epi16(pairs, _mm_set1_epi32(1 << 16 | 100));
-    const __m128i eights =
-        _mm_madd_epi16(_mm_packs_epi32(fours, fours), _mm_set1_epi32(1 << 16 | 10000));
-    va = static_cast<uint32_t>(_mm_cvtsi128_si32(eights));
-    vb = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(eights, 4)));
-    return;
-  }
+  const __m128i digits = _mm_and_si128(
+      _mm_set_epi64x(static_cast<long long>(b), static_cast<long long>(a)), _mm_set1_epi8(0x0F));
+  // Pairs of digits, then groups of four, then of eight: a's in lane 0, b's in lane 1.
+  const __m128i pairs = _mm_add_epi16(
+      _mm_mullo_epi16(_mm_and_si128(digits, _mm_set1_epi16(0xFF)), _mm_set1_epi16(10)),
+      _mm_srli_epi16(digits, 8));
+  const __m128i fours = _mm_madd_epi16(pairs, _mm_set1_epi32(1 << 16 | 100));
+  const __m128i eights =
+      _mm_madd_epi16(_mm_packs_epi32(fours, fours), _mm_set1_epi32(1 << 16 | 10000));
+  va = static_cast<uint32_t>(_mm_cvtsi128_si32(eights));
+  vb = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(eights, 4)));
+#else
+  const auto eight = [](uint64_t w) {
+    w &= 0x0F0F0F0F0F0F0F0Fu;
+    w = w * 10 + (w >> 8);
+    w = ((w & 0x000000FF000000FFu) * (100 + (uint64_t{1000000} << 32)) +
+         ((w >> 16) & 0x000000FF000000FFu) * (1 + (uint64_t{10000} << 32))) >>
+        32;
+    return static_cast<uint32_t>(w);
+  };
+  va = eight(a);
+  vb = eight(b);
 #endif
-  va = EightDigits(a, na);
-  vb = EightDigits(b, nb);
 }
+
+// Masks keeping the n high-order or the n low-order bytes of a word, for n = 0..8.
+constexpr std::array<uint64_t, 9> ByteMasks(bool high) {
+  std::array<uint64_t, 9> masks{};
+  for (int n = 1; n <= 8; ++n) {
+    const uint64_t low = n == 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * n)) - 1;
+    masks[n] = high ? ~uint64_t{0} << (8 * (8 - n)) : low;
+  }
+  return masks;
+}
+constexpr std::array<uint64_t, 9> kHighBytes = ByteMasks(true);
+constexpr std::array<uint64_t, 9> kLowBytes = ByteMasks(false);
 
 // The value of the n (0..15) decimal digits at p. Reads at least 8 bytes from p.
 uint64_t DecimalDigits(const char* p, int n) {
@@ -189,41 +197,50 @@ constexpr uint64_t kPow10Int[] = {1,
                                   10000000000000,
                                   100000000000000,
                                   1000000000000000};
-constexpr double kPow10Real[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+// Powers of ten, the second row negated: dividing by -10^n gives exactly the negated quotient.
+constexpr double kSignedPow10[2][16] = {
+    {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15},
+    {-1e0, -1e1, -1e2, -1e3, -1e4, -1e5, -1e6, -1e7, -1e8, -1e9, -1e10, -1e11, -1e12, -1e13, -1e14,
+     -1e15}};
 
 // A value field of the common shape, [sign] digits [. digits] with 1 to 15 digits in at most 16
 // characters: true with its value, converted as WholeDecimal converts it (a mantissa below 2^53
-// divided once by an exact power of ten). Other fields are left to the general reading. Reads 16
-// bytes from p and 8 bytes from p + length + 1.
+// divided once by an exact power of ten). Other fields are left to the general reading. Reads
+// from p - 8 to p + length + 8.
 inline bool PlainValue(const char* p, int length, double& out) {
-  if (length == 0 || length > 16) return false;
+  if (static_cast<unsigned>(length - 1) > 15) return false;  // 1 to 16 characters
   const uint32_t all = (1u << length) - 1;
   const uint32_t sign = (static_cast<unsigned char>(p[0] - '+') & ~2u) == 0 ? 1 : 0;  // '+' or '-'
   const CharMasks m = DigitsAndDots(p);
   const uint32_t dots = m.dots & all;
-  if (((m.digits | dots | sign) & all) != all || (dots & (dots - 1)) != 0) return false;
+  if (((~(m.digits | dots | sign) & all) | (dots & (dots - 1))) != 0) return false;
   const int dotAt = dots != 0 ? std::countr_zero(dots) : length;
   const int integerDigits = dotAt - static_cast<int>(sign);
   const int fractionDigits = length - dotAt - (dots != 0 ? 1 : 0);
   const int digits = integerDigits + fractionDigits;
-  if (digits == 0 || digits > 15) return false;
-  uint64_t integer;
-  uint64_t fraction;
-  if (integerDigits <= 8 && fractionDigits <= 8) {
-    uint32_t i;
-    uint32_t f;
-    TwoEightDigits(p + sign, integerDigits, p + dotAt + 1, fractionDigits, i, f);
-    integer = i;
-    fraction = f;
-  } else {
-    integer = DecimalDigits(p + sign, integerDigits);
-    fraction = DecimalDigits(p + dotAt + 1, fractionDigits);
+  if (static_cast<unsigned>(digits - 1) > 14) return false;  // 1 to 15 digits
+  const bool negative = p[0] == '-';
+  if (std::endian::native == std::endian::little && integerDigits <= 7 && fractionDigits <= 8) {
+    // The integer digits right-aligned in one word and the fraction digits left-aligned in the
+    // next make the value times 10^8: below 10^15, so exact, and one division rounds it as
+    // dividing the mantissa by 10^fractionDigits would.
+    uint64_t integerWord;
+    uint64_t fractionWord;
+    std::memcpy(&integerWord, p + dotAt - 8, 8);
+    std::memcpy(&fractionWord, p + dotAt + 1, 8);
+    uint32_t integer;
+    uint32_t fraction;
+    EightDigitPair(integerWord & kHighBytes[integerDigits],
+                   fractionWord & kLowBytes[fractionDigits], integer, fraction);
+    const auto scaled = static_cast<int64_t>(integer) * 100000000 + fraction;
+    out = static_cast<double>(scaled) / kSignedPow10[negative][8];
+    return true;
   }
-  const double v = static_cast<double>(integer * kPow10Int[fractionDigits] + fraction) /
-                   kPow10Real[fractionDigits];
-  // Negation flips the sign bit; flipping it by arithmetic spares a branch on random signs.
-  out = std::bit_cast<double>(std::bit_cast<uint64_t>(v) ^ (uint64_t{p[0] == '-'} << 63));
+  const uint64_t integer = DecimalDigits(p + sign, integerDigits);
+  const uint64_t fraction = DecimalDigits(p + dotAt + 1, fractionDigits);
+  // The mantissa is below 10^15, so the signed conversion is exact and needs no unsigned fix-up.
+  const auto mantissa = static_cast<int64_t>(integer * kPow10Int[fractionDigits] + fraction);
+  out = static_cast<double>(mantissa) / kSignedPow10[negative][fractionDigits];
   return true;
 }
 
@@ -237,20 +254,20 @@ inline bool PlainCoordinate(const char* p, int length, int& out) {
   return true;
 }
 
-// The delimiters of the plain-line reader in order, found 64 bytes at a time so that where a
+// The commas and LFs of the plain-line reader in order, found 64 bytes at a time so that where a
 // field ends never waits on how the field before it was converted. Every byte before a window
 // that is read lies at least kPlainLookAhead bytes before the end of the piece.
 class DelimiterWindows {
  public:
   DelimiterWindows(const char* start, const char* end)
-      : window_(start), end_(end), ahead_(DelimiterMask(start)) {}
-  // The next delimiter, or nullptr when it lies too near the end of the piece or more than a
+      : window_(start), end_(end), ahead_(CommaAndLfMask(start)) {}
+  // The next comma or LF, or nullptr when it lies too near the end of the piece or more than a
   // window past `fieldStart`.
   const char* Next(const char* fieldStart) {
     while (ahead_ == 0) {
       window_ += kWindow;
       if (end_ - window_ < kPlainLookAhead || window_ - fieldStart >= kWindow) return nullptr;
-      ahead_ = DelimiterMask(window_);
+      ahead_ = CommaAndLfMask(window_);
     }
     const char* d = window_ + std::countr_zero(ahead_);
     ahead_ &= ahead_ - 1;
@@ -260,7 +277,7 @@ class DelimiterWindows {
  private:
   const char* window_;
   const char* end_;
-  uint64_t ahead_;  // the delimiters of the window not yet returned
+  uint64_t ahead_;  // the commas and LFs of the window not yet returned
 };
 
 std::string DefaultName(int oneBasedSlot) { return "Data" + std::to_string(oneBasedSlot); }
@@ -332,7 +349,8 @@ bool ThkFileParser::Feed(const char* data, size_t length) {
     }
   }
   while (p < end) {
-    if (field_ == 1 && carryLength_ == 0 && line_ >= 3) {  // at the start of a data line
+    // At the start of a data line, with room before it for the look-behind of PlainValue.
+    if (field_ == 1 && carryLength_ == 0 && line_ >= 3 && p - data >= 8) {
       p = ReadPlainLines(p, end);
     }
     const char* q = FindFileDelimiter(p, end);
@@ -407,24 +425,23 @@ const char* ThkFileParser::ReadPlainLines(const char* p, const char* end) {
     y_ = y;
     maxY_ = std::max(maxY_, y);
     p = d + 1;
-    int slot = 0;
-    long long count = valueCount_;
+    GridDataSet* set = sets_;
     for (;;) {
       d = delimiters.Next(p);
       double v;
-      if (d == nullptr) break;
-      if (*d != ',' || slot == kMaxDataSets || !PlainValue(p, static_cast<int>(d - p), v)) break;
-      sets_[slot].values[x][y] = v;
-      ++count;
-      ++slot;
+      if (d == nullptr || *d != ',' || set == sets_ + kMaxDataSets ||
+          !PlainValue(p, static_cast<int>(d - p), v)) {
+        break;
+      }
+      set->values[x][y] = v;
+      ++set;
       p = d + 1;
     }
-    valueCount_ = count;
-    field_ = slot + 3;
-    // The line ends right after its last comma, with LF or CR LF; the LF is the next delimiter.
-    if (d != p || !(*d == '\n' || (*d == '\r' && d[1] == '\n'))) return p;
-    if (*d == '\r' && delimiters.Next(p) == nullptr) return p;
-    p = d + (*d == '\r' ? 2 : 1);
+    valueCount_ += set - sets_;
+    field_ = static_cast<int>(set - sets_) + 3;
+    // The line ends right after its last comma, with LF or CR LF.
+    if (d == nullptr || *d != '\n' || !(d == p || (d == p + 1 && *p == '\r'))) return p;
+    p = d + 1;
     ++line_;  // a data line has commas, and the pitch check of EndLine concerns line 1 only
     field_ = 1;
     lineHasComma_ = false;
