@@ -134,9 +134,10 @@ uint32_t EightDigits(const char* p, int n) {
   }
 }
 
-// The eight-digit numbers held by two words whose bytes are digits or zero bytes (which read as
-// the digit 0), the first byte in memory the most significant digit.
-void EightDigitPair(uint64_t a, uint64_t b, uint32_t& va, uint32_t& vb) {
+// The number a * 10^8 + b, where a and b are the eight-digit numbers held by two words whose
+// bytes are digits or zero bytes (which read as the digit 0), the first byte in memory the most
+// significant digit. Exact: a is below 10^7.
+double ScaledEightDigitPair(uint64_t a, uint64_t b) {
 #if defined(__SSE2__)
   const __m128i digits = _mm_and_si128(
       _mm_set_epi64x(static_cast<long long>(b), static_cast<long long>(a)), _mm_set1_epi8(0x0F));
@@ -147,8 +148,9 @@ void EightDigitPair(uint64_t a, uint64_t b, uint32_t& va, uint32_t& vb) {
   const __m128i fours = _mm_madd_epi16(pairs, _mm_set1_epi32(1 << 16 | 100));
   const __m128i eights =
       _mm_madd_epi16(_mm_packs_epi32(fours, fours), _mm_set1_epi32(1 << 16 | 10000));
-  va = static_cast<uint32_t>(_mm_cvtsi128_si32(eights));
-  vb = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(eights, 4)));
+  const __m128d both = _mm_cvtepi32_pd(eights);
+  // Both products and the sum are integers below 2^53, so exact.
+  return _mm_cvtsd_f64(_mm_add_sd(_mm_mul_sd(both, _mm_set_sd(1e8)), _mm_unpackhi_pd(both, both)));
 #else
   const auto eight = [](uint64_t w) {
     w &= 0x0F0F0F0F0F0F0F0Fu;
@@ -156,10 +158,9 @@ void EightDigitPair(uint64_t a, uint64_t b, uint32_t& va, uint32_t& vb) {
     w = ((w & 0x000000FF000000FFu) * (100 + (uint64_t{1000000} << 32)) +
          ((w >> 16) & 0x000000FF000000FFu) * (1 + (uint64_t{10000} << 32))) >>
         32;
-    return static_cast<uint32_t>(w);
+    return static_cast<int64_t>(w);
   };
-  va = eight(a);
-  vb = eight(b);
+  return static_cast<double>(eight(a) * 100000000 + eight(b));
 #endif
 }
 
@@ -228,12 +229,9 @@ inline bool PlainValue(const char* p, int length, double& out) {
     uint64_t fractionWord;
     std::memcpy(&integerWord, p + dotAt - 8, 8);
     std::memcpy(&fractionWord, p + dotAt + 1, 8);
-    uint32_t integer;
-    uint32_t fraction;
-    EightDigitPair(integerWord & kHighBytes[integerDigits],
-                   fractionWord & kLowBytes[fractionDigits], integer, fraction);
-    const auto scaled = static_cast<int64_t>(integer) * 100000000 + fraction;
-    out = static_cast<double>(scaled) / kSignedPow10[negative][8];
+    out = ScaledEightDigitPair(integerWord & kHighBytes[integerDigits],
+                               fractionWord & kLowBytes[fractionDigits]) /
+          kSignedPow10[negative][8];
     return true;
   }
   const uint64_t integer = DecimalDigits(p + sign, integerDigits);
