@@ -67,6 +67,34 @@ constexpr int kWindow = 64;
 // can be loaded 16 bytes at a time and a CR inside it can be followed by its LF.
 constexpr std::ptrdiff_t kPlainLookAhead = kWindow + 16;
 
+#if !defined(__SSE2__)
+// Eight bytes at a time without vector instructions: a flag is the high bit of its byte.
+// The first byte in memory is the low byte.
+uint64_t LoadWord(const char* p) {
+  uint64_t w = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&w, p, 8);
+  } else {
+    for (int i = 0; i < 8; ++i) w |= uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+  }
+  return w;
+}
+constexpr uint64_t kLowSeven = 0x7F7F7F7F7F7F7F7Fu;
+constexpr uint64_t kHighBits = 0x8080808080808080u;
+uint64_t ByteEquals(uint64_t w, unsigned char c) {
+  const uint64_t x = w ^ (0x0101010101010101u * c);
+  return ~(((x & kLowSeven) + kLowSeven) | x) & kHighBits;
+}
+uint64_t ByteIsDigit(uint64_t w) {
+  const uint64_t low = w & kLowSeven;
+  const uint64_t atLeast0 = low + 0x0101010101010101u * (0x80 - '0');
+  const uint64_t atLeastColon = low + 0x0101010101010101u * (0x80 - '9' - 1);
+  return atLeast0 & ~atLeastColon & ~w & kHighBits;
+}
+// Bit i set for a flag in byte i.
+uint64_t ByteFlagBits(uint64_t flags) { return ((flags >> 7) * 0x0102040810204080u) >> 56; }
+#endif
+
 // Bit i set when p[i] is ',' or LF, for i < 64. Reads those 64 bytes. A CR or an end byte needs
 // no bit of its own: it makes the field it is in no plain field, and the general reading takes
 // that field.
@@ -81,8 +109,9 @@ uint64_t CommaAndLfMask(const char* p) {
     mask |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(hit))} << i;
   }
 #else
-  for (int i = 0; i < kWindow; ++i) {
-    if (p[i] == ',' || p[i] == '\n') mask |= uint64_t{1} << i;
+  for (int i = 0; i < kWindow; i += 8) {
+    const uint64_t w = LoadWord(p + i);
+    mask |= ByteFlagBits(ByteEquals(w, ',') | ByteEquals(w, '\n')) << i;
   }
 #endif
   return mask;
@@ -104,9 +133,10 @@ CharMasks DigitsAndDots(const char* p) {
           static_cast<uint32_t>(_mm_movemask_epi8(dot))};
 #else
   CharMasks m{0, 0};
-  for (int i = 0; i < 16; ++i) {
-    if (IsDigit(static_cast<unsigned char>(p[i]))) m.digits |= 1u << i;
-    if (p[i] == '.') m.dots |= 1u << i;
+  for (int i = 0; i < 16; i += 8) {
+    const uint64_t w = LoadWord(p + i);
+    m.digits |= static_cast<uint32_t>(ByteFlagBits(ByteIsDigit(w)) << i);
+    m.dots |= static_cast<uint32_t>(ByteFlagBits(ByteEquals(w, '.')) << i);
   }
   return m;
 #endif
