@@ -225,6 +225,7 @@ TEST_F(ThkFileTest, PieceBoundariesDoNotMatter) {
 // take back to the field-by-field reading, also in the middle of a line. Every field shape must
 // read as the C library reads it, wherever the line stands and however the text is cut.
 TEST_F(ThkFileTest, EveryValueShapeReadsAlikeInsideALongFile) {
+  // Plain decimals first; every seventh line holds ten of them and an eleventh that is ignored.
   const std::vector<std::string> values = {
       "1059.7605",
       "-0.5",
@@ -235,11 +236,11 @@ TEST_F(ThkFileTest, EveryValueShapeReadsAlikeInsideALongFile) {
       "-.0",
       "0.000",
       "00012.50",
-      "-9999999.12345678",
       "1234567.12345678",  // eight fraction digits, fifteen digits in all: still exact
-      "12345678.1234567",
       "999999999999999",
       "-99999999.999999",
+      "12345678.1234567",
+      "-9999999.12345678",
       "9007199254740993",  // sixteen digits: above 2^53, rounded as strtod rounds
       "900719925474099.3",
       "0.9007199254740993",
@@ -254,13 +255,15 @@ TEST_F(ThkFileTest, EveryValueShapeReadsAlikeInsideALongFile) {
       "4.9e-324",
       "0.1",
       "+000000000000000000000000000000001.25"};
+  const auto valueAt = [&](int line, int k) -> const std::string& {
+    return values[line % 7 == 0 ? k : (line * 3 + k) % values.size()];
+  };
+  const auto countAt = [](int line) { return line % 7 == 0 ? 11 : 2 + line % 9; };
   std::string text = Header();
   const int lines = 60;
   for (int i = 0; i < lines; ++i) {
     text += std::to_string(10 * (i % 50)) + "," + std::to_string(10 * (i / 50)) + ",";
-    // Ten values where the line has room for them, an ignored eleventh on some lines.
-    const int count = i % 7 == 0 ? 11 : 2 + i % 9;
-    for (int k = 0; k < count; ++k) text += values[(i * 3 + k) % values.size()] + ",";
+    for (int k = 0; k < countAt(i); ++k) text += valueAt(i, k) + ",";
     text += i % 2 ? "\r\n" : "\n";
   }
   for (int i = 0; i < 400; ++i) text += "490,490,1.5,-2.25,\r\n";
@@ -269,9 +272,8 @@ TEST_F(ThkFileTest, EveryValueShapeReadsAlikeInsideALongFile) {
   ASSERT_EQ(ParseThkFileText(text, whole.get()), 2) << messages_.Only();
   long long expectedCount = 800;
   for (int i = 0; i < lines; ++i) {
-    const int count = i % 7 == 0 ? 11 : 2 + i % 9;
-    for (int k = 0; k < std::min(count, kMaxDataSets); ++k) {
-      const std::string& v = values[(i * 3 + k) % values.size()];
+    for (int k = 0; k < std::min(countAt(i), kMaxDataSets); ++k) {
+      const std::string& v = valueAt(i, k);
       const double expected = std::strtod(v.c_str(), nullptr);
       const double got = whole[k].values[10 * (i % 50)][10 * (i / 50)];
       EXPECT_EQ(std::memcmp(&got, &expected, sizeof got), 0) << "'" << v << "' gave " << got;
