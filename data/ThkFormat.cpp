@@ -64,7 +64,7 @@ const char* FindFileDelimiter(const char* p, const char* end) {
 // A window of the plain-line reader: bit i of its masks stands for byte i of 64 bytes.
 constexpr int kWindow = 64;
 // A window is read only when this many bytes follow its start, so that a field ending inside it
-// can be loaded 16 bytes at a time and a CR inside it can be followed by its LF.
+// can be loaded 16 bytes at a time and read up to 8 bytes past its comma.
 constexpr std::ptrdiff_t kPlainLookAhead = kWindow + 16;
 
 #if !defined(__SSE2__)
@@ -206,7 +206,7 @@ constexpr std::array<uint64_t, 9> ByteMasks(bool high) {
 constexpr std::array<uint64_t, 9> kHighBytes = ByteMasks(true);
 constexpr std::array<uint64_t, 9> kLowBytes = ByteMasks(false);
 
-// The value of the n (0..15) decimal digits at p. Reads at least 8 bytes from p.
+// The value of the n (0..15) decimal digits at p. Reads the larger of 8 and n bytes from p.
 uint64_t DecimalDigits(const char* p, int n) {
   if (n <= 8) return EightDigits(p, n);
   return uint64_t{EightDigits(p, n - 8)} * 100000000u + EightDigits(p + n - 8, 8);
@@ -283,8 +283,8 @@ inline bool PlainCoordinate(const char* p, int length, int& out) {
 }
 
 // The commas and LFs of the plain-line reader in order, found 64 bytes at a time so that where a
-// field ends never waits on how the field before it was converted. Every byte before a window
-// that is read lies at least kPlainLookAhead bytes before the end of the piece.
+// field ends never waits on how the field before it was converted. A window is read only when
+// kPlainLookAhead bytes follow its start; the caller checks that for the first.
 class DelimiterWindows {
  public:
   DelimiterWindows(const char* start, const char* end)
