@@ -4,8 +4,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
@@ -15,6 +18,10 @@
 #include "data/Message.h"
 #include "data/NameText.h"
 #include "data/NumberText.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace orvelle {
 namespace {
@@ -33,6 +40,273 @@ struct DelimiterTable {
   }
 };
 constexpr DelimiterTable kFileDelimiters{',', '\n', '\r', 0xFF};
+
+// The first of ',', LF, CR or the end byte in [p, end), or end.
+const char* FindFileDelimiter(const char* p, const char* end) {
+#if defined(__SSE2__)
+  const __m128i comma = _mm_set1_epi8(',');
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i endByte = _mm_set1_epi8(static_cast<char>(0xFF));
+  for (; end - p >= 16; p += 16) {
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i hit =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(b, comma), _mm_cmpeq_epi8(b, lf)),
+                     _mm_or_si128(_mm_cmpeq_epi8(b, cr), _mm_cmpeq_epi8(b, endByte)));
+    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
+    if (mask != 0) return p + std::countr_zero(mask);
+  }
+#endif
+  while (p < end && !kFileDelimiters.table[static_cast<unsigned char>(*p)]) ++p;
+  return p;
+}
+
+// A window of the plain-line reader: bit i of its masks stands for byte i of 64 bytes.
+constexpr int kWindow = 64;
+// A window is read only when this many bytes follow its start, so that a field ending inside it
+// can be loaded 16 bytes at a time and read up to 8 bytes past its comma.
+constexpr std::ptrdiff_t kPlainLookAhead = kWindow + 16;
+
+#if !defined(__SSE2__)
+// Eight bytes at a time without vector instructions: a flag is the high bit of its byte.
+// The first byte in memory is the low byte.
+uint64_t LoadWord(const char* p) {
+  uint64_t w = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&w, p, 8);
+  } else {
+    for (int i = 0; i < 8; ++i) w |= uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+  }
+  return w;
+}
+constexpr uint64_t kLowSeven = 0x7F7F7F7F7F7F7F7Fu;
+constexpr uint64_t kHighBits = 0x8080808080808080u;
+uint64_t ByteEquals(uint64_t w, unsigned char c) {
+  const uint64_t x = w ^ (0x0101010101010101u * c);
+  return ~(((x & kLowSeven) + kLowSeven) | x) & kHighBits;
+}
+uint64_t ByteIsDigit(uint64_t w) {
+  const uint64_t low = w & kLowSeven;
+  const uint64_t atLeast0 = low + 0x0101010101010101u * (0x80 - '0');
+  const uint64_t atLeastColon = low + 0x0101010101010101u * (0x80 - '9' - 1);
+  return atLeast0 & ~atLeastColon & ~w & kHighBits;
+}
+// Bit i set for a flag in byte i.
+uint64_t ByteFlagBits(uint64_t flags) { return ((flags >> 7) * 0x0102040810204080u) >> 56; }
+#endif
+
+// Bit i set when p[i] is ',' or LF, for i < 64. Reads those 64 bytes. A CR or an end byte needs
+// no bit of its own: it makes the field it is in no plain field, and the general reading takes
+// that field.
+uint64_t CommaAndLfMask(const char* p) {
+  uint64_t mask = 0;
+#if defined(__SSE2__)
+  const __m128i comma = _mm_set1_epi8(',');
+  const __m128i lf = _mm_set1_epi8('\n');
+  for (int i = 0; i < kWindow; i += 16) {
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    const __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(b, comma), _mm_cmpeq_epi8(b, lf));
+    mask |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(hit))} << i;
+  }
+#else
+  for (int i = 0; i < kWindow; i += 8) {
+    const uint64_t w = LoadWord(p + i);
+    mask |= ByteFlagBits(ByteEquals(w, ',') | ByteEquals(w, '\n')) << i;
+  }
+#endif
+  return mask;
+}
+
+// Bit i set when p[i] is a digit, and separately when it is a '.', for i < 16. Reads 16 bytes.
+struct CharMasks {
+  uint32_t digits;
+  uint32_t dots;
+};
+CharMasks DigitsAndDots(const char* p) {
+#if defined(__SSE2__)
+  const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  // Moving '0'..'9' to the lowest ten signed byte values leaves one signed comparison.
+  const __m128i t = _mm_add_epi8(b, _mm_set1_epi8(static_cast<char>(0x80 - '0')));
+  const __m128i digit = _mm_cmplt_epi8(t, _mm_set1_epi8(static_cast<char>(0x80 + 10)));
+  const __m128i dot = _mm_cmpeq_epi8(b, _mm_set1_epi8('.'));
+  return {static_cast<uint32_t>(_mm_movemask_epi8(digit)),
+          static_cast<uint32_t>(_mm_movemask_epi8(dot))};
+#else
+  CharMasks m{0, 0};
+  for (int i = 0; i < 16; i += 8) {
+    const uint64_t w = LoadWord(p + i);
+    m.digits |= static_cast<uint32_t>(ByteFlagBits(ByteIsDigit(w)) << i);
+    m.dots |= static_cast<uint32_t>(ByteFlagBits(ByteEquals(w, '.')) << i);
+  }
+  return m;
+#endif
+}
+
+// The value of the n (0..8) decimal digits at p. Reads 8 bytes from p.
+uint32_t EightDigits(const char* p, int n) {
+  if constexpr (std::endian::native == std::endian::little) {
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    // The first digit sits in the low byte. Bytes past the digits may borrow, but only from the
+    // bytes above them, which the shift drops; the zeros shifted in read as leading zeros. Two
+    // shifts, so that n = 0 clears the word without a shift by 64.
+    const int shift = 4 * (8 - n);
+    w = ((w - 0x3030303030303030u) << shift) << shift;
+    w = w * 10 + (w >> 8);  // bytes 0, 2, 4 and 6 now hold two-digit numbers
+    w = ((w & 0x000000FF000000FFu) * (100 + (uint64_t{1000000} << 32)) +
+         ((w >> 16) & 0x000000FF000000FFu) * (1 + (uint64_t{10000} << 32))) >>
+        32;
+    return static_cast<uint32_t>(w);
+  } else {
+    uint32_t v = 0;
+    for (int i = 0; i < n; ++i) v = v * 10 + static_cast<uint32_t>(p[i] - '0');
+    return v;
+  }
+}
+
+// The number a * 10^8 + b, where a and b are the eight-digit numbers held by two words whose
+// bytes are digits or zero bytes (which read as the digit 0), the first byte in memory the most
+// significant digit. Exact: a is below 10^7.
+double ScaledEightDigitPair(uint64_t a, uint64_t b) {
+#if defined(__SSE2__)
+  const __m128i digits = _mm_and_si128(
+      _mm_set_epi64x(static_cast<long long>(b), static_cast<long long>(a)), _mm_set1_epi8(0x0F));
+  // Pairs of digits, then groups of four, then of eight: a's in lane 0, b's in lane 1.
+  const __m128i pairs = _mm_add_epi16(
+      _mm_mullo_epi16(_mm_and_si128(digits, _mm_set1_epi16(0xFF)), _mm_set1_epi16(10)),
+      _mm_srli_epi16(digits, 8));
+  const __m128i fours = _mm_madd_epi16(pairs, _mm_set1_epi32(1 << 16 | 100));
+  const __m128i eights =
+      _mm_madd_epi16(_mm_packs_epi32(fours, fours), _mm_set1_epi32(1 << 16 | 10000));
+  const __m128d both = _mm_cvtepi32_pd(eights);
+  // Both products and the sum are integers below 2^53, so exact.
+  return _mm_cvtsd_f64(_mm_add_sd(_mm_mul_sd(both, _mm_set_sd(1e8)), _mm_unpackhi_pd(both, both)));
+#else
+  const auto eight = [](uint64_t w) {
+    w &= 0x0F0F0F0F0F0F0F0Fu;
+    w = w * 10 + (w >> 8);
+    w = ((w & 0x000000FF000000FFu) * (100 + (uint64_t{1000000} << 32)) +
+         ((w >> 16) & 0x000000FF000000FFu) * (1 + (uint64_t{10000} << 32))) >>
+        32;
+    return static_cast<int64_t>(w);
+  };
+  return static_cast<double>(eight(a) * 100000000 + eight(b));
+#endif
+}
+
+// Masks keeping the n high-order or the n low-order bytes of a word, for n = 0..8.
+constexpr std::array<uint64_t, 9> ByteMasks(bool high) {
+  std::array<uint64_t, 9> masks{};
+  for (int n = 1; n <= 8; ++n) {
+    const uint64_t low = n == 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * n)) - 1;
+    masks[n] = high ? ~uint64_t{0} << (8 * (8 - n)) : low;
+  }
+  return masks;
+}
+constexpr std::array<uint64_t, 9> kHighBytes = ByteMasks(true);
+constexpr std::array<uint64_t, 9> kLowBytes = ByteMasks(false);
+
+// The value of the n (0..15) decimal digits at p. Reads the larger of 8 and n bytes from p.
+uint64_t DecimalDigits(const char* p, int n) {
+  if (n <= 8) return EightDigits(p, n);
+  return uint64_t{EightDigits(p, n - 8)} * 100000000u + EightDigits(p + n - 8, 8);
+}
+
+constexpr uint64_t kPow10Int[] = {1,
+                                  10,
+                                  100,
+                                  1000,
+                                  10000,
+                                  100000,
+                                  1000000,
+                                  10000000,
+                                  100000000,
+                                  1000000000,
+                                  10000000000,
+                                  100000000000,
+                                  1000000000000,
+                                  10000000000000,
+                                  100000000000000,
+                                  1000000000000000};
+// Powers of ten, the second row negated: dividing by -10^n gives exactly the negated quotient.
+constexpr double kSignedPow10[2][16] = {
+    {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15},
+    {-1e0, -1e1, -1e2, -1e3, -1e4, -1e5, -1e6, -1e7, -1e8, -1e9, -1e10, -1e11, -1e12, -1e13, -1e14,
+     -1e15}};
+
+// A value field of the common shape, [sign] digits [. digits] with 1 to 15 digits in at most 16
+// characters: true with its value, converted as WholeDecimal converts it (a mantissa below 2^53
+// divided once by an exact power of ten). Other fields are left to the general reading. Reads
+// from p - 8 to p + length + 8.
+inline bool PlainValue(const char* p, int length, double& out) {
+  if (static_cast<unsigned>(length - 1) > 15) return false;  // 1 to 16 characters
+  const uint32_t all = (1u << length) - 1;
+  const uint32_t sign = (static_cast<unsigned char>(p[0] - '+') & ~2u) == 0 ? 1 : 0;  // '+' or '-'
+  const CharMasks m = DigitsAndDots(p);
+  const uint32_t dots = m.dots & all;
+  if (((~(m.digits | dots | sign) & all) | (dots & (dots - 1))) != 0) return false;
+  const int dotAt = dots != 0 ? std::countr_zero(dots) : length;
+  const int integerDigits = dotAt - static_cast<int>(sign);
+  const int fractionDigits = length - dotAt - (dots != 0 ? 1 : 0);
+  const int digits = integerDigits + fractionDigits;
+  if (static_cast<unsigned>(digits - 1) > 14) return false;  // 1 to 15 digits
+  const bool negative = p[0] == '-';
+  if (std::endian::native == std::endian::little && integerDigits <= 7 && fractionDigits <= 8) {
+    // The integer digits right-aligned in one word and the fraction digits left-aligned in the
+    // next make the value times 10^8: below 10^15, so exact, and one division rounds it as
+    // dividing the mantissa by 10^fractionDigits would.
+    uint64_t integerWord;
+    uint64_t fractionWord;
+    std::memcpy(&integerWord, p + dotAt - 8, 8);
+    std::memcpy(&fractionWord, p + dotAt + 1, 8);
+    out = ScaledEightDigitPair(integerWord & kHighBytes[integerDigits],
+                               fractionWord & kLowBytes[fractionDigits]) /
+          kSignedPow10[negative][8];
+    return true;
+  }
+  const uint64_t integer = DecimalDigits(p + sign, integerDigits);
+  const uint64_t fraction = DecimalDigits(p + dotAt + 1, fractionDigits);
+  // The mantissa is below 10^15, so the signed conversion is exact and needs no unsigned fix-up.
+  const auto mantissa = static_cast<int64_t>(integer * kPow10Int[fractionDigits] + fraction);
+  out = static_cast<double>(mantissa) / kSignedPow10[negative][fractionDigits];
+  return true;
+}
+
+// A coordinate of at most seven digits (none reads as 0): true with its value. Longer or other
+// fields are left to the general reading. Reads 16 bytes from p.
+inline bool PlainCoordinate(const char* p, int length, int& out) {
+  if (length > 7) return false;
+  const uint32_t all = (1u << length) - 1;
+  if ((DigitsAndDots(p).digits & all) != all) return false;
+  out = static_cast<int>(EightDigits(p, length));
+  return true;
+}
+
+// The commas and LFs of the plain-line reader in order, found 64 bytes at a time so that where a
+// field ends never waits on how the field before it was converted. A window is read only when
+// kPlainLookAhead bytes follow its start; the caller checks that for the first.
+class DelimiterWindows {
+ public:
+  DelimiterWindows(const char* start, const char* end)
+      : window_(start), end_(end), ahead_(CommaAndLfMask(start)) {}
+  // The next comma or LF, or nullptr when it lies too near the end of the piece or more than a
+  // window past `fieldStart`.
+  const char* Next(const char* fieldStart) {
+    while (ahead_ == 0) {
+      window_ += kWindow;
+      if (end_ - window_ < kPlainLookAhead || window_ - fieldStart >= kWindow) return nullptr;
+      ahead_ = CommaAndLfMask(window_);
+    }
+    const char* d = window_ + std::countr_zero(ahead_);
+    ahead_ &= ahead_ - 1;
+    return d;
+  }
+
+ private:
+  const char* window_;
+  const char* end_;
+  uint64_t ahead_;  // the commas and LFs of the window not yet returned
+};
 
 std::string DefaultName(int oneBasedSlot) { return "Data" + std::to_string(oneBasedSlot); }
 
@@ -103,8 +377,11 @@ bool ThkFileParser::Feed(const char* data, size_t length) {
     }
   }
   while (p < end) {
-    const char* q = p;
-    while (q < end && !kFileDelimiters.table[static_cast<unsigned char>(*q)]) ++q;
+    // At the start of a data line, with room before it for the look-behind of PlainValue.
+    if (field_ == 1 && carryLength_ == 0 && line_ >= 3 && p - data >= 8) {
+      p = ReadPlainLines(p, end);
+    }
+    const char* q = FindFileDelimiter(p, end);
     if (q == end) {
       Append(p, q);
       break;
@@ -148,6 +425,55 @@ bool ThkFileParser::Feed(const char* data, size_t length) {
     }
   }
   return true;
+}
+
+const char* ThkFileParser::ReadPlainLines(const char* p, const char* end) {
+  // Each field is committed as soon as it is read, with the effects ProcessField would have, so
+  // the general reading can take over before any field.
+  if (end - p < kPlainLookAhead) return p;
+  DelimiterWindows delimiters(p, end);
+  for (;;) {
+    const char* d = delimiters.Next(p);
+    int x;
+    if (d == nullptr || *d != ',' || !PlainCoordinate(p, static_cast<int>(d - p), x) ||
+        x > kMaxThkSize || (pitchX_ != 1 && x % pitchX_ != 0)) {
+      return p;
+    }
+    x_ = x;
+    maxX_ = std::max(maxX_, x);
+    field_ = 2;
+    lineHasComma_ = true;
+    p = d + 1;
+    d = delimiters.Next(p);
+    int y;
+    if (d == nullptr || *d != ',' || !PlainCoordinate(p, static_cast<int>(d - p), y) ||
+        y > kMaxThkSize || (pitchY_ != 1 && y % pitchY_ != 0)) {
+      return p;
+    }
+    y_ = y;
+    maxY_ = std::max(maxY_, y);
+    p = d + 1;
+    GridDataSet* set = sets_;
+    for (;;) {
+      d = delimiters.Next(p);
+      double v;
+      if (d == nullptr || *d != ',' || set == sets_ + kMaxDataSets ||
+          !PlainValue(p, static_cast<int>(d - p), v)) {
+        break;
+      }
+      set->values[x][y] = v;
+      ++set;
+      p = d + 1;
+    }
+    valueCount_ += set - sets_;
+    field_ = static_cast<int>(set - sets_) + 3;
+    // The line ends right after its last comma, with LF or CR LF.
+    if (d == nullptr || *d != '\n' || !(d == p || (d == p + 1 && *p == '\r'))) return p;
+    p = d + 1;
+    ++line_;  // a data line has commas, and the pitch check of EndLine concerns line 1 only
+    field_ = 1;
+    lineHasComma_ = false;
+  }
 }
 
 bool ThkFileParser::EndLine() {

@@ -48,6 +48,11 @@ class ThkFileParser {
   void Append(const char* from, const char* to);
   bool CheckCharacters(std::string_view field, bool valueField);
   bool ReadCoordinate(std::string_view field, char axis, int pitch, int& coord, int& maxCoord);
+  // Reads data lines of the common shape straight from [p, end) and returns where it stopped:
+  // before the first field it does not take, or near the end of the piece. The state it leaves
+  // is the one the field-by-field reading would have reached at that point. Called at the start
+  // of a data line with nothing carried; may read the 8 bytes before p.
+  const char* ReadPlainLines(const char* p, const char* end);
 
   GridDataSet* sets_;
   enum class State { Reading, Ended, Failed } state_ = State::Reading;

@@ -2,11 +2,13 @@
 // counting rules, the end byte, CR LF handling and locale independence.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "data/GridDataSet.h"
 #include "data/ThkFormat.h"
@@ -216,6 +218,102 @@ TEST_F(ThkFileTest, PieceBoundariesDoNotMatter) {
       EXPECT_EQ(sets_[k].pointCount, whole[k].pointCount);
       EXPECT_EQ(0, std::memcmp(sets_[k].values, whole[k].values, sizeof whole[k].values)) << piece;
     }
+  }
+}
+
+// Inside a long file, data lines are read by a faster route that hands any field it does not
+// take back to the field-by-field reading, also in the middle of a line. Every field shape must
+// read as the C library reads it, wherever the line stands and however the text is cut.
+TEST_F(ThkFileTest, EveryValueShapeReadsAlikeInsideALongFile) {
+  // Plain decimals first; every seventh line holds ten of them and an eleventh that is ignored.
+  const std::vector<std::string> values = {
+      "1059.7605",
+      "-0.5",
+      "+1",
+      ".5",
+      "5.",
+      "-0",
+      "-.0",
+      "0.000",
+      "00012.50",
+      "1234567.12345678",  // eight fraction digits, fifteen digits in all: still exact
+      "999999999999999",
+      "-99999999.999999",
+      "12345678.1234567",
+      "-9999999.12345678",
+      "9007199254740993",  // sixteen digits: above 2^53, rounded as strtod rounds
+      "900719925474099.3",
+      "0.9007199254740993",
+      "12345678901234567890.5",
+      "1e5",
+      "-1.5E-3",
+      "",
+      "-",
+      ".",
+      "1e",
+      "1-2",
+      "4.9e-324",
+      "0.1",
+      "+000000000000000000000000000000001.25"};
+  const auto valueAt = [&](int line, int k) -> const std::string& {
+    return values[line % 7 == 0 ? k : (line * 3 + k) % values.size()];
+  };
+  const auto countAt = [](int line) { return line % 7 == 0 ? 11 : 2 + line % 9; };
+  std::string text = Header();
+  const int lines = 60;
+  for (int i = 0; i < lines; ++i) {
+    text += std::to_string(10 * (i % 50)) + "," + std::to_string(10 * (i / 50)) + ",";
+    for (int k = 0; k < countAt(i); ++k) text += valueAt(i, k) + ",";
+    text += i % 2 ? "\r\n" : "\n";
+  }
+  for (int i = 0; i < 400; ++i) text += "490,490,1.5,-2.25,\r\n";
+
+  auto whole = MakeDataSets();
+  ASSERT_EQ(ParseThkFileText(text, whole.get()), 2) << messages_.Only();
+  long long expectedCount = 800;
+  for (int i = 0; i < lines; ++i) {
+    for (int k = 0; k < std::min(countAt(i), kMaxDataSets); ++k) {
+      const std::string& v = valueAt(i, k);
+      const double expected = std::strtod(v.c_str(), nullptr);
+      const double got = whole[k].values[10 * (i % 50)][10 * (i / 50)];
+      EXPECT_EQ(std::memcmp(&got, &expected, sizeof got), 0) << "'" << v << "' gave " << got;
+      ++expectedCount;
+    }
+  }
+  EXPECT_EQ(whole[0].pointCount, expectedCount);
+  for (size_t piece : {97u, 4099u}) {
+    ResetDataSets(sets_.get(), kMaxDataSets);
+    ThkFileParser parser(sets_.get());
+    for (size_t at = 0; at < text.size(); at += piece)
+      parser.Feed(text.data() + at, std::min(piece, text.size() - at));
+    ASSERT_EQ(parser.Finish(), 2) << piece;
+    for (int k = 0; k < kMaxDataSets; ++k)
+      EXPECT_EQ(0, std::memcmp(sets_[k].values, whole[k].values, sizeof whole[k].values)) << piece;
+  }
+}
+
+// A refusal met by the faster route names the same field and line as on its own.
+TEST_F(ThkFileTest, RefusalsInsideALongFileNameTheirLine) {
+  struct Case {
+    std::string data, message;
+  } cases[] = {
+      {"0,0,1.5,2.5x,\r\n", "Incorrect data. -> 'x(78)' Line: 5"},
+      {"0,0,1.5,1e999,\r\n", "Incorrect data. -> '1e999' Line: 5"},
+      {"0,0,1.5,-1.5\r2,\r\n", "Incorrect data. -> '\r(0D)' Line: 5"},
+      {"0,0,1.5," + std::string(64, '1') + ",\r\n",
+       "Data field too long.(max 63 characters) Line: 5"},
+      {"5,0,1.5,\r\n", "X coord is not multiple of X-Pitch. -> 5 X-Pitch= 10"},
+      {"0,25,1.5,\r\n", "Y coord is not multiple of Y-Pitch. -> 25 Y-Pitch= 10"},
+      {"510,0,1.5,\r\n", "Incorrect X data.(X<0 or X>510) Line: 5"},
+      {"00000010,-10,1.5,\r\n", "Incorrect data. -> '-(2D)' Line: 5"},
+  };
+  const std::string plain = "10,10,1.5,-2.25,\r\n";
+  std::string after;
+  for (int i = 0; i < 100; ++i) after += plain;
+  for (const Case& c : cases) {
+    messages_.Clear();
+    EXPECT_EQ(Load(Header() + plain + plain + c.data + after), -1) << c.data;
+    EXPECT_EQ(messages_.Only(), c.message) << c.data;
   }
 }
 
