@@ -432,28 +432,27 @@ const char* ThkFileParser::ReadPlainLines(const char* p, const char* end) {
   // the general reading can take over before any field.
   if (end - p < kPlainLookAhead) return p;
   DelimiterWindows delimiters(p, end);
-  for (;;) {
-    const char* d = delimiters.Next(p);
-    int x;
-    if (d == nullptr || *d != ',' || !PlainCoordinate(p, static_cast<int>(d - p), x) ||
-        x > kMaxThkSize || (pitchX_ != 1 && x % pitchX_ != 0)) {
-      return p;
+  // A coordinate field of digits, within the size limit and on its pitch: taken, and p past it.
+  const auto coordinate = [&](int pitch, int& coord, int& maxCoord) {
+    const char* const d = delimiters.Next(p);
+    int c;
+    if (d == nullptr || *d != ',' || !PlainCoordinate(p, static_cast<int>(d - p), c) ||
+        c > kMaxThkSize || (pitch != 1 && c % pitch != 0)) {
+      return false;
     }
-    x_ = x;
-    maxX_ = std::max(maxX_, x);
+    coord = c;
+    maxCoord = std::max(maxCoord, c);
+    p = d + 1;
+    return true;
+  };
+  for (;;) {
+    if (!coordinate(pitchX_, x_, maxX_)) return p;
     field_ = 2;
     lineHasComma_ = true;
-    p = d + 1;
-    d = delimiters.Next(p);
-    int y;
-    if (d == nullptr || *d != ',' || !PlainCoordinate(p, static_cast<int>(d - p), y) ||
-        y > kMaxThkSize || (pitchY_ != 1 && y % pitchY_ != 0)) {
-      return p;
-    }
-    y_ = y;
-    maxY_ = std::max(maxY_, y);
-    p = d + 1;
+    if (!coordinate(pitchY_, y_, maxY_)) return p;
+    const int x = x_, y = y_;
     GridDataSet* set = sets_;
+    const char* d;
     for (;;) {
       d = delimiters.Next(p);
       double v;
