@@ -68,7 +68,7 @@ double StrtodC(const char* text) {
     static const _locale_t loc = _create_locale(LC_NUMERIC, "C");
     value = _strtod_l(p, nullptr, loc);
   } else if (result.ec != std::errc()) {
-    value = 0.0;
+    return 0.0;  // no number at all: +0 whatever sign came before, as glibc's strtod gives
   }
   return negative ? -value : value;
 }
