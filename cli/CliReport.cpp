@@ -295,13 +295,6 @@ class ReportRun {
     environment_ = ReportEnvironment();
   }
 
-  ~ReportRun() {
-    if (!stage_.empty()) {
-      std::error_code ignored;
-      fs::remove_all(PathFromUtf8(stage_), ignored);
-    }
-  }
-
   int Run() {
     std::error_code ec;
     if (options_.resume && (!CheckOptionsRecord() || !CheckShardRecord())) return 2;
@@ -320,13 +313,6 @@ class ReportRun {
       ShowMessage("File write error. -> " + record);
       return 1;
     }
-    const std::optional<std::string> stage = MakeReportStage();
-    if (!stage) {
-      ShowMessage("Folder create error. -> " +
-                  Utf8FromPath(fs::temp_directory_path(ec) / "orvelle-report-XXXXXX"));
-      return 1;
-    }
-    stage_ = *stage;
     self_ = ReportSelfPath();
     InstallReportStopHandlers();
 
@@ -554,8 +540,7 @@ class ReportRun {
   }
 
   bool StartWorker() {
-    const std::string stage = stage_ + "/" + std::to_string(++launches_);
-    std::vector<std::string> args = {self_, kReportWorkerCommand, stage};
+    std::vector<std::string> args = {self_, kReportWorkerCommand};
     args.insert(args.end(), options_.passOn.begin(), options_.passOn.end());
     args.insert(args.end(), options_.workerArgs.begin(), options_.workerArgs.end());
     const std::optional<ReportProcess> process =
@@ -881,7 +866,6 @@ class ReportRun {
   const ReportOptions& options_;
   Progress progress_;
   std::vector<std::string> environment_;
-  std::string stage_;
   std::string self_;
   std::string startError_;
   StemNames stems_;
@@ -890,7 +874,6 @@ class ReportRun {
   std::deque<size_t> queue_;
   std::vector<Worker> workers_;
   std::map<std::string, Watched> watched_;
-  int launches_ = 0;
   bool dirty_ = false;      // files finished since summary.csv and report.pdf were written
   bool retryWrite_ = true;  // false after a failed write, until the next file finishes
   Clock::time_point lastWrite_{};

@@ -76,12 +76,11 @@ int RunReportMerge(const ReportOptions& options);
 // The first argument by which the report starts its worker processes (not a user command).
 inline constexpr const char* kReportWorkerCommand = "__report-worker";
 
-// A worker process: args are STAGE (a prefix for its scratch files) followed by
-// ReportOptions::passOn. Reads jobs from standard input, one line each: SUBDIR, a tab and FILE,
-// both written with EscapeField. For each it writes the file's outputs into SUBDIR, the page
-// pictures into SUBDIR/page/ and, last, the findings as SUBDIR/findings, then prints "done" on a
-// line of its own. Drawing module state is reset between files, so every file's outputs are
-// those of a fresh process. Returns 0 at the end of its input, 2 on bad arguments.
+// A worker process: args are ReportOptions::passOn. Reads jobs from standard input, one line each:
+// SUBDIR, a tab and FILE, both written with EscapeField. For each it writes the file's outputs into
+// SUBDIR, the page pictures into SUBDIR/page/ and, last, the findings as SUBDIR/findings, then
+// prints "done" on a line of its own. Drawing module state is reset between files, so every file's
+// outputs are those of a fresh process. Returns 0 at the end of its input, 2 on bad arguments.
 int RunReportWorker(const std::vector<std::string>& args);
 
 // Names inside a file's folder and the output folder.

@@ -383,7 +383,6 @@ void ReportFile(Job& job) {
 }  // namespace
 
 int RunReportWorker(const std::vector<std::string>& args) {
-  if (args.empty()) return 2;
   // A coordinator that was killed outright takes its workers with it.
   if (!TieWorkerToCoordinator()) return 1;
   HoldStopsWhileWriting(writing);
@@ -393,7 +392,7 @@ int RunReportWorker(const std::vector<std::string>& args) {
   if (replies < 0) return 1;
 
   ReportOptions options;
-  std::vector<std::string> optionArgs(args.begin() + 1, args.end());
+  std::vector<std::string> optionArgs = args;
   optionArgs.insert(optionArgs.end(), {"file.thk", "-o", "dir"});  // each job names its own
   bool help = false;
   std::string error;

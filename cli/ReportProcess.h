@@ -59,9 +59,6 @@ int ReportStopSignal();
 // The running program's own file, empty when the system does not say.
 std::string ReportSelfPath();
 
-// A new private folder under the system's temporary folder, or nothing.
-std::optional<std::string> MakeReportStage();
-
 // A file's size and modification time, which change whenever the file is written; nothing for
 // a missing file or one that is not a regular file.
 struct FileStamp {

@@ -14,7 +14,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <thread>
 
 #include "cli/ReportProcess.h"
@@ -160,13 +159,6 @@ std::string ReportSelfPath() {
   char buf[PATH_MAX];
   const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
   return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
-}
-
-std::optional<std::string> MakeReportStage() {
-  std::error_code ec;
-  std::string stage = (std::filesystem::temp_directory_path(ec) / "orvelle-report-XXXXXX").string();
-  if (ec || ::mkdtemp(stage.data()) == nullptr) return std::nullopt;
-  return stage;
 }
 
 std::optional<FileStamp> ReportFileStamp(const std::string& path) {

@@ -210,20 +210,6 @@ std::string ReportSelfPath() {
   }
 }
 
-std::optional<std::string> MakeReportStage() {
-  wchar_t temp[MAX_PATH + 1];
-  const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
-  if (n == 0 || n > MAX_PATH) return std::nullopt;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::wstring dir = std::wstring(temp) + L"orvelle-report-" +
-                             std::to_wstring(GetCurrentProcessId()) + L"-" +
-                             std::to_wstring(GetTickCount64() + attempt);
-    if (CreateDirectoryW(dir.c_str(), nullptr)) return Utf8Text(dir);
-    if (GetLastError() != ERROR_ALREADY_EXISTS) return std::nullopt;
-  }
-  return std::nullopt;
-}
-
 std::optional<FileStamp> ReportFileStamp(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!GetFileAttributesExW(WideText(path).c_str(), GetFileExInfoStandard, &data) ||
