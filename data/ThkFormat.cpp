@@ -142,6 +142,15 @@ CharMasks DigitsAndDots(const char* p) {
 #endif
 }
 
+// The eight-digit number a word of digit values (0 to 9 a byte) holds, the first byte in memory
+// the most significant digit.
+uint64_t DigitWordValue(uint64_t w) {
+  w = w * 10 + (w >> 8);  // bytes 0, 2, 4 and 6 now hold two-digit numbers
+  return ((w & 0x000000FF000000FFu) * (100 + (uint64_t{1000000} << 32)) +
+          ((w >> 16) & 0x000000FF000000FFu) * (1 + (uint64_t{10000} << 32))) >>
+         32;
+}
+
 // The value of the n (0..8) decimal digits at p. Reads 8 bytes from p.
 uint32_t EightDigits(const char* p, int n) {
   if constexpr (std::endian::native == std::endian::little) {
@@ -151,12 +160,7 @@ uint32_t EightDigits(const char* p, int n) {
     // bytes above them, which the shift drops; the zeros shifted in read as leading zeros. Two
     // shifts, so that n = 0 clears the word without a shift by 64.
     const int shift = 4 * (8 - n);
-    w = ((w - 0x3030303030303030u) << shift) << shift;
-    w = w * 10 + (w >> 8);  // bytes 0, 2, 4 and 6 now hold two-digit numbers
-    w = ((w & 0x000000FF000000FFu) * (100 + (uint64_t{1000000} << 32)) +
-         ((w >> 16) & 0x000000FF000000FFu) * (1 + (uint64_t{10000} << 32))) >>
-        32;
-    return static_cast<uint32_t>(w);
+    return static_cast<uint32_t>(DigitWordValue(((w - 0x3030303030303030u) << shift) << shift));
   } else {
     uint32_t v = 0;
     for (int i = 0; i < n; ++i) v = v * 10 + static_cast<uint32_t>(p[i] - '0');
@@ -183,12 +187,7 @@ double ScaledEightDigitPair(uint64_t a, uint64_t b) {
   return _mm_cvtsd_f64(_mm_add_sd(_mm_mul_sd(both, _mm_set_sd(1e8)), _mm_unpackhi_pd(both, both)));
 #else
   const auto eight = [](uint64_t w) {
-    w &= 0x0F0F0F0F0F0F0F0Fu;
-    w = w * 10 + (w >> 8);
-    w = ((w & 0x000000FF000000FFu) * (100 + (uint64_t{1000000} << 32)) +
-         ((w >> 16) & 0x000000FF000000FFu) * (1 + (uint64_t{10000} << 32))) >>
-        32;
-    return static_cast<int64_t>(w);
+    return static_cast<int64_t>(DigitWordValue(w & 0x0F0F0F0F0F0F0F0Fu));
   };
   return static_cast<double>(eight(a) * 100000000 + eight(b));
 #endif
