@@ -178,13 +178,6 @@ struct Worker {
   Clock::time_point since;
 };
 
-bool ReadFile(const std::string& path, std::string& bytes) {
-  std::ifstream in(PathFromUtf8(path), std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return true;
-}
-
 std::string NumberText(double v) {
   char buf[64];
   const auto r = std::to_chars(buf, buf + sizeof buf, v);
@@ -386,7 +379,7 @@ class ReportRun {
   bool CheckOptionsRecord() {
     const std::string path = Utf8FromPath(PathFromUtf8(options_.outDir) / kOptionsRecordName);
     std::string text;
-    if (!ReadFile(path, text)) return true;  // a folder without a record: nothing to keep
+    if (!ReadReportFile(path, text)) return true;  // a folder without a record: nothing to keep
     std::vector<std::string> before;
     if (DecodeOptionsRecord(text, before) && before == options_.passOn) return true;
     const auto words = [](const std::vector<std::string>& list) {
@@ -407,7 +400,7 @@ class ReportRun {
     std::string text;
     ShardRecord before;
     if (options_.shards == 0 ||
-        !ReadFile(Utf8FromPath(PathFromUtf8(options_.outDir) / kShardRecordName), text) ||
+        !ReadReportFile(Utf8FromPath(PathFromUtf8(options_.outDir) / kShardRecordName), text) ||
         !DecodeShardRecord(text, before)) {
       return true;
     }
@@ -481,8 +474,8 @@ class ReportRun {
     }
     std::string text, file, note;
     std::vector<ReportRow> rows;
-    if (!ReadFile(findings, text) || !DecodeFindings(text, file, rows, note) || file != e.file ||
-        rows.empty()) {
+    if (!ReadReportFile(findings, text) || !DecodeFindings(text, file, rows, note) ||
+        file != e.file || rows.empty()) {
       return false;
     }
     std::error_code ec;
@@ -636,7 +629,7 @@ class ReportRun {
     const fs::path folder = PathFromUtf8(options_.outDir) / PathFromUtf8(e.stem);
     std::string text, file, note;
     std::vector<ReportRow> rows;
-    if (!ReadFile(Utf8FromPath(folder / kFindingsName), text) ||
+    if (!ReadReportFile(Utf8FromPath(folder / kFindingsName), text) ||
         !DecodeFindings(text, file, rows, note) || file != e.file) {
       if (!mayLack) Fail(index, "The report of this file stopped before it was complete.");
       return false;
@@ -887,6 +880,13 @@ class ReportRun {
 };
 
 }  // namespace
+
+bool ReadReportFile(const std::string& path, std::string& bytes) {
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
+  if (!in) return false;
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
 
 int RunReport(const std::vector<std::string>& args) {
   ReportOptions options;

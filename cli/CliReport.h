@@ -73,6 +73,9 @@ int RunReport(const std::vector<std::string>& args);
 // standard error, and then nothing is written). Needs no QGuiApplication; starts one.
 int RunReportMerge(const ReportOptions& options);
 
+// Reads a whole file of the report's (a UTF-8 path) into `bytes`; false when it cannot be opened.
+bool ReadReportFile(const std::string& path, std::string& bytes);
+
 // The first argument by which the report starts its worker processes (not a user command).
 inline constexpr const char* kReportWorkerCommand = "__report-worker";
 

@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 
@@ -23,13 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kShardHead = "orvelle report shard";
-
-bool ReadFile(const fs::path& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return true;
-}
 
 bool ParseCount(const std::string& text, int& value) {
   if (text.empty() || text.size() > 9) return false;
@@ -169,12 +160,12 @@ int RunReportMerge(const ReportOptions& options) {
     Shard s;
     s.dir = dir;
     std::string text;
-    if (!ReadFile(PathFromUtf8(dir) / kShardRecordName, text) ||
+    if (!ReadReportFile(Utf8FromPath(PathFromUtf8(dir) / kShardRecordName), text) ||
         !DecodeShardRecord(text, s.record)) {
       return Refuse(dir + " is not a shard folder: it holds no readable " + kShardRecordName +
                     ", which report --shard K/N writes");
     }
-    if (!ReadFile(PathFromUtf8(dir) / kOptionsRecordName, text) ||
+    if (!ReadReportFile(Utf8FromPath(PathFromUtf8(dir) / kOptionsRecordName), text) ||
         !DecodeOptionsRecord(text, s.passOn))
       return Refuse(dir + " holds no readable " + kOptionsRecordName);
     shards.push_back(std::move(s));
