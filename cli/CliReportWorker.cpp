@@ -16,8 +16,6 @@
 #include <iterator>
 #include <mutex>
 #include <optional>
-#include <sstream>
-#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
