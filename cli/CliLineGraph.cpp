@@ -31,7 +31,7 @@ int RunRenderLineGraph(const CliContext& context) {
   PlaceCrossSection(set, kColorMapSide, kColorMapSide, kColorMapSide / 2, kColorMapSide / 2);
   RefreshLineGraph(set);
 
-  return WritePng(image, options.output, options.storedPng) ? 0 : 1;
+  return WritePicture(image, options.output, options.pagePicture) ? 0 : 1;
 }
 
 }  // namespace orvelle::cli

@@ -25,7 +25,7 @@ struct CliOptions {
   std::string view;    // render: colormap, contour, linegraph, 3d
   std::optional<int> width, height;
   bool framed = false;     // render colormap|contour: with frame, colour bar and value labels
-  bool storedPng = false;  // the PNG is read back at once by this program: written uncompressed
+  bool pagePicture = false;  // read back at once by this program: written as raw pixels (PPM)
   // --range MIN,MAX: the colour range of the chosen data type, as the window's Min and Max set it
   std::optional<std::pair<double, double>> range;
   std::optional<PixelPoint> roi1, roi2;

@@ -14,7 +14,8 @@ namespace {
 
 // Qt maps a PNG quality q to zlib level (100 - q) * 9 / 91.
 constexpr int kFastPngQuality = 80;  // level 1
-constexpr int kStoredPngQuality = 100;
+
+QImage* keptPicture = nullptr;
 
 }  // namespace
 
@@ -34,19 +35,29 @@ std::unique_ptr<QGuiApplication> StartGuiApplication(bool openGl) {
   return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-bool WritePng(const QImage& image, const std::string& path, bool stored) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
+bool EncodePicture(const QImage& image, bool raw, std::string& bytes) {
+  QByteArray encoded;
+  QBuffer buffer(&encoded);
   buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, raw ? "ppm" : "png");
   // Qt's default zlib effort costs more than drawing the picture; the fastest level makes files
-  // about a third larger. Quality 100 writes stored blocks.
-  QImageWriter writer(&buffer, "png");
-  writer.setQuality(stored ? kStoredPngQuality : kFastPngQuality);
-  if (!writer.write(image)) {
+  // about a third larger.
+  if (!raw) writer.setQuality(kFastPngQuality);
+  if (!writer.write(image)) return false;
+  bytes.assign(encoded.constData(), static_cast<size_t>(encoded.size()));
+  return true;
+}
+
+bool WritePicture(const QImage& image, const std::string& path, bool raw) {
+  if (keptPicture != nullptr) *keptPicture = image;
+  std::string bytes;
+  if (!EncodePicture(image, raw, bytes)) {
     ShowMessage("File write error. -> " + path);
     return false;
   }
-  return WriteOutput(path, std::string(bytes.constData(), static_cast<size_t>(bytes.size())));
+  return WriteOutput(path, bytes);
 }
+
+void KeepWrittenPicture(QImage* keep) { keptPicture = keep; }
 
 }  // namespace orvelle::cli

@@ -13,8 +13,14 @@ namespace orvelle::cli {
 // serves, so the command runs on a machine without a display. Qt's own notes are silenced.
 std::unique_ptr<QGuiApplication> StartGuiApplication(bool openGl);
 
-// Writes the picture as PNG to `path` ("-" is standard output), compressed fast, or not at all
-// when `stored` (for a picture only read back by this program). False after a message.
-bool WritePng(const QImage& image, const std::string& path, bool stored = false);
+// The picture as PNG, compressed fast, or when `raw` as binary PPM: an opaque picture's pixels
+// as they are, for a picture only read back by this program. False when it cannot be encoded.
+bool EncodePicture(const QImage& image, bool raw, std::string& bytes);
+
+// Writes the encoded picture to `path` ("-" is standard output). False after a message.
+bool WritePicture(const QImage& image, const std::string& path, bool raw = false);
+
+// While set, WritePicture also keeps the picture it writes here; nullptr stops it.
+void KeepWrittenPicture(QImage* keep);
 
 }  // namespace orvelle::cli

@@ -65,7 +65,7 @@ int RunRender2d(const CliContext& context) {
   }
   picture.setDotsPerMeterX(kDotsPerMeter);
   picture.setDotsPerMeterY(kDotsPerMeter);
-  return WritePng(picture, options.output) ? 0 : 1;
+  return WritePicture(picture, options.output) ? 0 : 1;
 }
 
 }  // namespace orvelle::cli

@@ -49,7 +49,7 @@ int RunRender3d(const CliContext& context) {
     ShowMessage("The 3D view could not be drawn.");
     return 1;
   }
-  return WritePng(image, o.output, o.storedPng) ? 0 : 1;
+  return WritePicture(image, o.output, o.pagePicture) ? 0 : 1;
 }
 
 }  // namespace orvelle::cli

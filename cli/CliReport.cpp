@@ -484,9 +484,8 @@ class ReportRun {
       if (!r.Ok() || !r.slot) return false;
       const std::string slot = std::to_string(*r.slot);
       for (const std::string& v : r.views) {
-        const std::string name = v + "-" + slot + ".png";
-        if (!fs::is_regular_file(folder / name, ec) ||
-            !fs::is_regular_file(folder / kPagesName / name, ec)) {
+        if (!fs::is_regular_file(folder / (v + "-" + slot + ".png"), ec) ||
+            !fs::is_regular_file(folder / kPagesName / PagePictureName(v, *r.slot), ec)) {
           return false;
         }
       }

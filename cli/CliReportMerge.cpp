@@ -213,7 +213,7 @@ int RunReportMerge(const ReportOptions& options) {
         if (!r.Ok() || !r.slot) continue;
         for (const std::string& view : r.views) {
           const fs::path picture = PathFromUtf8(s->dir) / PathFromUtf8(e.stem) / kPagesName /
-                                   (view + "-" + std::to_string(*r.slot) + ".png");
+                                   PagePictureName(view, *r.slot);
           std::error_code ec;
           if (!fs::is_regular_file(picture, ec))
             return Refuse(Utf8FromPath(picture) + " is missing: run " + Which(*s) + " again");

@@ -134,10 +134,8 @@ constexpr int kSectionPixel = kColormapSize / 2;
 
 // The grid point of the cross-section for data of `size` points a side.
 GridPointF SectionPoint(const std::string& size) {
-  const auto set = std::make_unique<GridDataSet>();
-  set->size = QString::fromStdString(size).toInt();
-  const GridPointF p =
-      PixelToGrid(kColormapSize, kColormapSize, *set, kSectionPixel, kSectionPixel);
+  const GridPointF p = PixelToGrid(kColormapSize, kColormapSize, QString::fromStdString(size).toInt(),
+                                   kSectionPixel, kSectionPixel);
   return {std::floor(p.x), std::floor(p.y)};
 }
 
@@ -162,10 +160,9 @@ void DrawTypePage(QPainter& painter, PageFlow& flow, const ReportEntry& entry, c
 
   const ReportViewSizes sizes = PageViewSizes(options.letter);
   const int captionHeight = QFontMetrics(TextFont(9, true), painter.device()).height() + 4;
-  const std::string slot = std::to_string(*row.slot);
   const auto picture = [&](const char* view) {
     if (entry.pages.empty()) return QImage();
-    return QImage(QString::fromStdString(entry.pages + "/" + view + "-" + slot + ".png"));
+    return QImage(QString::fromStdString(entry.pages + "/" + PagePictureName(view, *row.slot)));
   };
   const int left = Margin();
   const int right = Margin() + sizes.colormap.width() + kColumnGap;

@@ -231,17 +231,17 @@ bool DrawViews(Job& job, const ViewerParams& params, GridDataSet* sets, int coun
     // The maps go onto the page framed as they are written (colour bar and value labels
     // included), so one drawing serves both.
     const bool framed = v < 2;
+    const std::string pagePicture = pages + "/" + PagePictureName(kViews[v].name, type);
     for (const bool page : {false, true}) {
       CliOptions o = job.options.cli;
       o.file = job.file;
       o.type = type;
       o.view = kViews[v].view;
       o.framed = framed;
-      const std::string name = std::string(kViews[v].name) + "-" + std::to_string(type) + ".png";
       o.output = "-";
       if (page && framed) break;
       if (page) {
-        o.storedPng = true;
+        o.pagePicture = true;
         const QSize size = PrintSize(sizes, v);
         o.width = size.width();
         o.height = size.height();
@@ -250,11 +250,14 @@ bool DrawViews(Job& job, const ViewerParams& params, GridDataSet* sets, int coun
       const size_t mark = job.messages.size();
       ResetDrawingModules(*job.surface);
       std::string bytes;
+      QImage picture;
+      KeepWrittenPicture(framed ? &picture : nullptr);
       const int status = CaptureStandardOutput(
           [&] {
             return kViews[v].run(CliContext{o, p, sets, count, job.surface});
           },
           bytes);
+      KeepWrittenPicture(nullptr);
       if (status != 0 && surface) {
         openGl = false;
         note = "3D view left out: " + job.MessageSince(mark, "it could not be drawn here.");
@@ -265,8 +268,20 @@ bool DrawViews(Job& job, const ViewerParams& params, GridDataSet* sets, int coun
         row.status = job.MessageSince(mark, "The view could not be drawn.");
         return false;
       }
-      if (page || framed) job.outputs.emplace_back(pages + "/" + name, bytes);
-      if (!page) job.outputs.emplace_back(job.subdir + "/" + name, std::move(bytes));
+      if (page) {
+        job.outputs.emplace_back(pagePicture, std::move(bytes));
+        continue;
+      }
+      job.outputs.emplace_back(
+          job.subdir + "/" + kViews[v].name + "-" + std::to_string(type) + ".png",
+          std::move(bytes));
+      if (!framed) continue;
+      std::string raw;
+      if (!EncodePicture(picture, true, raw)) {
+        row.status = "File write error. -> " + pagePicture;
+        return false;
+      }
+      job.outputs.emplace_back(pagePicture, std::move(raw));
     }
     if (drawn) row.views.push_back(kViews[v].name);
   }

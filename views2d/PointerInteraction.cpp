@@ -26,10 +26,14 @@ GridIndex TruncatedGrid(int imageWidth, int imageHeight, const GridDataSet& set,
 }  // namespace
 
 GridPointF PixelToGrid(int imageWidth, int imageHeight, const GridDataSet& set, int x, int y) {
-  const float top = static_cast<float>(std::clamp(set.size, 0, kGridDim - 1));
+  return PixelToGrid(imageWidth, imageHeight, set.size, x, y);
+}
+
+GridPointF PixelToGrid(int imageWidth, int imageHeight, int size, int x, int y) {
+  const float top = static_cast<float>(std::clamp(size, 0, kGridDim - 1));
   auto map = [&](int pixel, int extent) {
     if (extent <= 0) return 0.0f;
-    const float v = static_cast<float>(pixel) * static_cast<float>(set.size + 1) / extent;
+    const float v = static_cast<float>(pixel) * static_cast<float>(size + 1) / extent;
     return std::clamp(v, 0.0f, top);
   };
   return {map(x, imageWidth), map(y, imageHeight)};

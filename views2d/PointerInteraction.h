@@ -18,6 +18,8 @@ struct GridPointF {
   float y = 0.0f;
 };
 GridPointF PixelToGrid(int imageWidth, int imageHeight, const GridDataSet& set, int x, int y);
+// The same for data of `size` points a side.
+GridPointF PixelToGrid(int imageWidth, int imageHeight, int size, int x, int y);
 
 // Positions of the two cross-section lines in the colour map's panel (the image at (2, 2)):
 // the vertical line's left edge and the horizontal line's top edge.

@@ -689,7 +689,7 @@ TEST(CliReport, ShardsRunByGnuParallelMergeIntoWhatOneRunWrites) {
   EXPECT_TRUE(WithoutCreationDate(ReadFile(dir.File("merged/report.pdf"))) ==
               WithoutCreationDate(ReadFile(dir.File("whole/report.pdf"))))
       << "report.pdf differs";
-  EXPECT_TRUE(fs::exists(dir.File("merged/a-2/page/colormap-0.png")));
+  EXPECT_TRUE(fs::exists(dir.File("merged/a-2/page/colormap-0.ppm")));
   const std::string pages = PdfInfo(dir.File("merged/report.pdf"), "Pages:");
   if (pages.empty()) GTEST_SKIP() << "pdfinfo (poppler-utils) is not installed";
   EXPECT_EQ(pages, PdfInfo(dir.File("whole/report.pdf"), "Pages:"));
