@@ -24,7 +24,7 @@ struct CliOptions {
   bool ratio = false;  // diff: A / B instead of A - B
   std::string view;    // render: colormap, contour, linegraph, 3d
   std::optional<int> width, height;
-  bool framed = false;     // render colormap|contour: with frame, colour bar and value labels
+  bool framed = false;       // render colormap|contour: with frame, colour bar and value labels
   bool pagePicture = false;  // read back at once by this program: written as raw pixels (PPM)
   // --range MIN,MAX: the colour range of the chosen data type, as the window's Min and Max set it
   std::optional<std::pair<double, double>> range;

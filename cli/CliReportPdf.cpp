@@ -134,8 +134,9 @@ constexpr int kSectionPixel = kColormapSize / 2;
 
 // The grid point of the cross-section for data of `size` points a side.
 GridPointF SectionPoint(const std::string& size) {
-  const GridPointF p = PixelToGrid(kColormapSize, kColormapSize, QString::fromStdString(size).toInt(),
-                                   kSectionPixel, kSectionPixel);
+  const GridPointF p =
+      PixelToGrid(kColormapSize, kColormapSize, QString::fromStdString(size).toInt(), kSectionPixel,
+                  kSectionPixel);
   return {std::floor(p.x), std::floor(p.y)};
 }
 

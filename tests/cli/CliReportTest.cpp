@@ -311,8 +311,8 @@ TEST(CliReport, StoppedRunKeepsWhatFinishedAndLeavesOnlyWholeFiles) {
       if (e.is_directory()) continue;
       const std::string name = e.path().filename().string();
       const std::string ext = e.path().extension().string();
-      EXPECT_TRUE(ext == ".png" || ext == ".json" || ext == ".csv" || ext == ".pdf" ||
-                  ext == ".txt" || name == "findings")
+      EXPECT_TRUE(ext == ".png" || ext == ".ppm" || ext == ".json" || ext == ".csv" ||
+                  ext == ".pdf" || ext == ".txt" || name == "findings")
           << "left behind: " << name;
       if (ext == ".png") {
         const std::string png = ReadFile(e.path().string());
