@@ -147,7 +147,7 @@ jp_report "wine $out/orvelle-cli.exe" jwin
 jp_report "wine $out/orvelle-cli.exe" js1 --shard 1/2
 jp_report "wine $out/orvelle-cli.exe" js2 --shard 2/2
 (cd "$work" && wine "$out/orvelle-cli.exe" report --merge -o jmerged js2 js1 --quiet 2>/dev/null)
-[ -f "$work/jmerged/ウェーハ２/page/colormap-0.png" ] &&
+[ -f "$work/jmerged/ウェーハ２/page/colormap-0.ppm" ] &&
   cmp -s "$work/jlin/summary.csv" "$work/jmerged/summary.csv" || fail "report --shard and --merge"
 # A watched folder names its files folder/name, as on Linux.
 (cd "$work" && wine "$out/orvelle-cli.exe" report --watch 測定 -o jwatch --settle 0 --quiet \
