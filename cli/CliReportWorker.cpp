@@ -424,7 +424,7 @@ int RunReportWorker(const std::vector<std::string>& args) {
   });
 
   std::string text;
-  for (long n = 1; ReadJobLine(text); ++n) {
+  while (ReadJobLine(text)) {
     const size_t tab = text.find('\t');
     Job job;
     if (tab == std::string::npos || !UnescapeField(text.substr(0, tab), job.subdir) ||
