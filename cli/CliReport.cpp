@@ -482,15 +482,14 @@ class ReportRun {
     if (!fs::is_regular_file(folder / "info.json", ec)) return false;
     for (const ReportRow& r : rows) {
       if (!r.Ok() || !r.slot) return false;
-      const std::string slot = std::to_string(*r.slot);
       for (const std::string& v : r.views) {
-        if (!fs::is_regular_file(folder / (v + "-" + slot + ".png"), ec) ||
+        if (!fs::is_regular_file(folder / ViewPictureName(v, *r.slot), ec) ||
             !fs::is_regular_file(folder / kPagesName / PagePictureName(v, *r.slot), ec)) {
           return false;
         }
       }
       if ((options_.cli.roi1 || options_.cli.roi2) &&
-          !fs::is_regular_file(folder / ("roi-" + slot + ".csv"), ec)) {
+          !fs::is_regular_file(folder / ("roi-" + std::to_string(*r.slot) + ".csv"), ec)) {
         return false;
       }
     }

@@ -92,9 +92,15 @@ inline constexpr const char* kPagesName = "page";
 inline constexpr const char* kOptionsRecordName = "options.txt";
 inline constexpr const char* kShardRecordName = "shard.txt";
 
-// The picture of `view` ("colormap", "contour", "linegraph", "3d") of data type `slot` that a
-// file's page is drawn from, in its folder's page/: raw pixels (binary PPM), as the report reads
-// it back at once and decoding a PNG would cost most of drawing the page.
+// The PNG of `view` ("colormap", "contour", "linegraph", "3d") of data type `slot` in a file's
+// folder.
+inline std::string ViewPictureName(const std::string& view, int slot) {
+  return view + "-" + std::to_string(slot) + ".png";
+}
+
+// The picture of `view` of data type `slot` that a file's page is drawn from, in its folder's
+// page/: raw pixels (binary PPM), as the report reads it back at once and decoding a PNG would cost
+// most of drawing the page.
 inline std::string PagePictureName(const std::string& view, int slot) {
   return view + "-" + std::to_string(slot) + ".ppm";
 }

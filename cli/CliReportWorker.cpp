@@ -233,13 +233,13 @@ bool DrawViews(Job& job, const ViewerParams& params, GridDataSet* sets, int coun
     const bool framed = v < 2;
     const std::string pagePicture = pages + "/" + PagePictureName(kViews[v].name, type);
     for (const bool page : {false, true}) {
+      if (page && framed) break;
       CliOptions o = job.options.cli;
       o.file = job.file;
       o.type = type;
       o.view = kViews[v].view;
       o.framed = framed;
       o.output = "-";
-      if (page && framed) break;
       if (page) {
         o.pagePicture = true;
         const QSize size = PrintSize(sizes, v);
@@ -272,9 +272,8 @@ bool DrawViews(Job& job, const ViewerParams& params, GridDataSet* sets, int coun
         job.outputs.emplace_back(pagePicture, std::move(bytes));
         continue;
       }
-      job.outputs.emplace_back(
-          job.subdir + "/" + kViews[v].name + "-" + std::to_string(type) + ".png",
-          std::move(bytes));
+      job.outputs.emplace_back(job.subdir + "/" + ViewPictureName(kViews[v].name, type),
+                               std::move(bytes));
       if (!framed) continue;
       std::string raw;
       if (!EncodePicture(picture, true, raw)) {
